@@ -1,0 +1,59 @@
+#include "engine/settings.h"
+
+#include "platform/window.h"
+
+#include <cmath>
+
+int32_t resolutionCode = resolution::r1024x768;
+int32_t aspectCode = aspect::a4to3;
+bool fullscreenOn = true;
+bool syncOn = false;
+bool musicOn = true;
+bool statisticsOn = false;
+bool loopOn = false;
+int32_t multisampleIndex = 0;
+bool dialogCancelled = false;
+
+int32_t detectAspectCode(int32_t width, int32_t height) {
+  const float h = static_cast<float>(height);
+  int32_t code = aspect::a4to3;
+  if (width == static_cast<int32_t>(std::ceil(h * 1.7777777777777777))) code = aspect::a16to9;
+  if (width == static_cast<int32_t>(std::ceil(h * 1.6))) code = aspect::a16to10;
+  if (width == static_cast<int32_t>(std::ceil(h * 1.3333333333333333))) code = aspect::a4to3;
+  return code;
+}
+
+void runSetupDialog() {
+  int desktopWidth = 0;
+  int desktopHeight = 0;
+  aspectCode = aspect::a4to3;
+  if (platform::desktopSize(&desktopWidth, &desktopHeight)) {
+    aspectCode = detectAspectCode(desktopWidth, desktopHeight);
+  }
+  statisticsOn = false;
+  resolutionCode = resolution::r1024x768;
+  fullscreenOn = true;
+  musicOn = true;
+  loopOn = false;
+  syncOn = false;
+  dialogCancelled = false;
+}
+
+void resolutionSize(int32_t code, int32_t* width, int32_t* height) {
+  switch (code) {
+    case resolution::r800x600: *width = 800; *height = 600; break;
+    case resolution::r1024x768: *width = 1024; *height = 768; break;
+    case resolution::r1280x960: *width = 1280; *height = 960; break;
+    default: *width = 640; *height = 480; break;
+  }
+}
+
+float aspectRatio(int32_t code) {
+  switch (code) {
+    case aspect::a2to1: return 2.0f;
+    case aspect::a4to3: return 1.3333334f;
+    case aspect::a5to4: return 1.25f;
+    case aspect::a16to10: return 1.6f;
+    default: return 1.7777778f;
+  }
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+
+// The display settings the user picks before the show starts. Every start
+// begins from the same defaults; nothing is saved.
+
+namespace resolution {
+constexpr int32_t r640x480 = 0x640480;
+constexpr int32_t r800x600 = 0x800600;
+constexpr int32_t r1024x768 = 0x1024768;
+constexpr int32_t r1280x960 = 0x1280960;
+}  // namespace resolution
+
+namespace aspect {
+constexpr int32_t a2to1 = 0x201;
+constexpr int32_t a4to3 = 0x403;
+constexpr int32_t a5to4 = 0x504;
+constexpr int32_t a16to9 = 0x1609;
+constexpr int32_t a16to10 = 0x1610;
+}  // namespace aspect
+
+extern int32_t resolutionCode;
+extern int32_t aspectCode;
+extern bool fullscreenOn;
+extern bool syncOn;
+extern bool musicOn;
+extern bool statisticsOn;
+extern bool loopOn;
+extern int32_t multisampleIndex;  // samples = 2 to this power
+extern bool dialogCancelled;
+
+// The monitor's aspect code for a desktop of width x height: 16:9, 16:10 or
+// 4:3 when the shape matches, 4:3 for anything else.
+int32_t detectAspectCode(int32_t desktopWidth, int32_t desktopHeight);
+
+// Sets the defaults, detects the aspect from the desktop and asks the user.
+// Until the dialog exists the defaults are taken as chosen.
+void runSetupDialog();
+
+// Render size for a resolution code (640 x 480 for unknown codes).
+void resolutionSize(int32_t code, int32_t* width, int32_t* height);
+
+// Aspect ratio for an aspect code (16:9 for unknown codes).
+float aspectRatio(int32_t code);

@@ -1,0 +1,164 @@
+#include "engine/shell.h"
+
+#include "api/gl/display.h"
+#include "api/gl/gl.h"
+#include "api/gl/state.h"
+#include "engine/demo_clock.h"
+#include "engine/errors.h"
+#include "engine/music.h"
+#include "engine/settings.h"
+#include "engine/window.h"
+#include "platform/window.h"
+
+#include <chrono>
+#include <ctime>
+
+float clearColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+frameRoutine frameCallback = nullptr;
+bool showStatistics = false;
+int64_t clockStart = 0;
+
+namespace {
+
+class mainWindowPresenter : public presenter {
+ public:
+  void swap() override {
+    if (mainWindow != nullptr) platform::swapBuffers(mainWindow->hwnd);
+  }
+  bool pumpMessages() override { return ::pumpMessages(); }
+};
+
+// Milliseconds since the process started, for the wall clock's fraction.
+int64_t processMilliseconds() {
+  static const auto start = std::chrono::steady_clock::now();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start)
+      .count();
+}
+
+float rowPositionNow() {
+  if (music == nullptr || music->stream == nullptr) return 1.0f;
+  return rowPositionAt(musicPositionNow(), music->stream->frequency(), music->msPerRow);
+}
+
+float secondsNow() {
+  if (music == nullptr || music->stream == nullptr) return 0.0f;
+  return secondsAt(musicPositionNow(), music->stream->frequency());
+}
+
+bool musicStillPlaying() {
+  // Without a soundtrack the show runs until the user ends it.
+  if (music == nullptr || music->stream == nullptr) return true;
+  return music->stream->isPlaying();
+}
+
+void takeClockStart() {
+  if (clockStart == 0) clockStart = static_cast<int64_t>(std::time(nullptr));
+}
+
+void resetProjection() {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  gfx::perspective(3.0f, 800.0f);
+  glMatrixMode(GL_TEXTURE);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+void countFramesPerSecond(loopState& state) {
+  if (state.wallSeconds - state.fpsLast >= 1.0f) {
+    state.fpsLast = state.wallSeconds;
+    state.fpsShown = state.fpsCounter;
+    state.fpsCounter = 0;
+  } else {
+    state.fpsCounter += 1;
+  }
+}
+
+}  // namespace
+
+presenter* windowPresenter() {
+  static mainWindowPresenter instance;
+  return &instance;
+}
+
+presenter* activePresenter = windowPresenter();
+
+void initShell() {
+  initGraphics();
+  showStatistics = statisticsOn;
+  clearColor[0] = 0.0f;
+  clearColor[1] = 0.0f;
+  clearColor[2] = 0.0f;
+  clearColor[3] = 1.0f;
+}
+
+void presentFrame() {
+  gfx::frameCount += 1;
+  gfx::vertexCount = 0;
+  gfx::polygonCount = 0;
+  activePresenter->swap();
+}
+
+void loadAll() {
+  guarded([] { presentFrame(); });
+}
+
+uint32_t musicPositionNow() {
+  if (music == nullptr || music->stream == nullptr) return 0;
+  return music->stream->positionPcm();
+}
+
+bool runFrame(loopState& state, bool statistics) {
+  state.rowPosition = rowPositionNow();
+  state.rowIndex = rowIndexOf(rowPositionNow());
+
+  takeClockStart();
+  state.wallSeconds = static_cast<float>(
+      static_cast<double>(static_cast<int64_t>(std::time(nullptr)) - clockStart) +
+      static_cast<double>(processMilliseconds() % 1000) / 1000.0);
+
+  resetProjection();
+  gfx::clearScreen(clearColor[0], clearColor[1], clearColor[2]);
+
+  if (frameCallback != nullptr) frameCallback(secondsNow());
+
+  if (statistics) {
+    takeClockStart();
+    countFramesPerSecond(state);
+  }
+
+  presentFrame();
+  if (activePresenter->pumpMessages()) return false;
+  return musicStillPlaying();
+}
+
+void runMainLoop() {
+  if (music != nullptr && music->stream != nullptr) music->stream->play();
+  const bool statistics = showStatistics;
+  loopState state;
+  bool running = true;
+  while (running) {
+    guarded([&] { running = runFrame(state, statistics); });
+  }
+}
+
+void shutdown() {
+  guarded([] {
+    if (music != nullptr) {
+      delete music->stream;
+      delete music;
+      music = nullptr;
+    }
+    halt(0);
+  });
+  halt(0);
+}
+
+void runShow() {
+  initShell();
+  runMainLoop();
+  shutdown();
+}

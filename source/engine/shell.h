@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+
+// The program's spine: the phases from start to shutdown, the loading
+// phase, the main loop with its demo clock, and presenting frames.
+
+// Where finished frames go and where quit requests come from: the window
+// normally, something else for tests or an offline renderer.
+class presenter {
+ public:
+  virtual ~presenter() = default;
+  // Shows the frame just drawn.
+  virtual void swap() = 0;
+  // True once the user asked to quit; never blocks.
+  virtual bool pumpMessages() = 0;
+};
+
+// The window's presenter (swap buffers, pump the window's events).
+presenter* windowPresenter();
+
+// The presenter the shell uses; windowPresenter() unless replaced.
+extern presenter* activePresenter;
+
+using frameRoutine = void (*)(float seconds);
+
+extern float clearColor[4];
+extern frameRoutine frameCallback;
+extern bool showStatistics;
+extern int64_t clockStart;
+
+// Values the main loop computes each frame, kept for the statistics.
+struct loopState {
+  float fpsLast = 0.0f;
+  int32_t fpsCounter = 0;
+  int32_t fpsShown = 0;
+  float frameTimeShown = 0.0f;
+  float rowPosition = 1.0f;
+  int32_t rowIndex = 1;
+  float wallSeconds = 0.0f;
+};
+
+// Graphics initialisation, then the shell's own state (clear colour, hooks).
+void initShell();
+
+// The loading phase, under one error guard: progress, then every item.
+void loadAll();
+
+// Frame count up, draw counters reset, then the presenter's swap.
+void presentFrame();
+
+// Music position now, in samples (0 without music).
+uint32_t musicPositionNow();
+
+// One frame of the main loop: clock, projection reset, tracked clear, frame
+// callback, statistics, present. Returns false when the loop should end
+// (quit requested or the song over).
+bool runFrame(loopState& state, bool statistics);
+
+// Starts the music and runs frames until quit or the end of the song.
+void runMainLoop();
+
+// Releases everything in order and halts with 0. Never returns.
+[[noreturn]] void shutdown();
+
+// Every phase from the first to the last, as the show runs them. Never
+// returns.
+[[noreturn]] void runShow();

@@ -1,0 +1,188 @@
+#include "engine/window.h"
+
+#include "api/gl/display.h"
+#include "api/gl/extensions.h"
+#include "api/gl/state.h"
+#include "engine/errors.h"
+#include "engine/settings.h"
+#include "platform/message_box.h"
+#include "platform/wgl.h"
+#include "platform/window.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+shellWindow* mainWindow = nullptr;
+
+namespace {
+
+bool quitRequested = false;
+
+[[noreturn]] void failWindow(const char* caption, const char* text, platform::messageIcon icon,
+                             int status) {
+  platform::showMessage(caption, text, icon);
+  std::exit(exitStatusFor(status));
+}
+
+void destroyMainWindow() {
+  if (mainWindow == nullptr) return;
+  destroyWindow(*mainWindow);
+  delete mainWindow;
+  mainWindow = nullptr;
+}
+
+// The standard descriptor: 32-bit colour, some alpha, a deep depth buffer,
+// double-buffered, no multisampling.
+platform::pixelFormat standardFormat() { return platform::pixelFormat{}; }
+
+// Sets `format` on the window and makes a current context; false (without a
+// message) at the first step that fails.
+bool makeContext(shellWindow& window, int format) {
+  if (format == 0) return false;
+  if (!platform::setPixelFormat(window.hwnd, format)) return false;
+  window.hglrc = platform::createContext(window.hwnd);
+  if (window.hglrc == nullptr) return false;
+  return platform::makeCurrent(window.hwnd, window.hglrc);
+}
+
+// The final pixel format: multisampled when asked for and offered, else the
+// standard one (and then no multisampling at all).
+int chooseFinalFormat(const shellWindow& window) {
+  if (gfx::multisampleSupported && window.samples > 1) {
+    const int attributes[] = {platform::WGL_DRAW_TO_WINDOW_ARB, 1,
+                              platform::WGL_SUPPORT_OPENGL_ARB, 1,
+                              platform::WGL_ACCELERATION_ARB, platform::WGL_FULL_ACCELERATION_ARB,
+                              platform::WGL_COLOR_BITS_ARB, 24,
+                              platform::WGL_ALPHA_BITS_ARB, 8,
+                              platform::WGL_DEPTH_BITS_ARB, 16,
+                              platform::WGL_STENCIL_BITS_ARB, 0,
+                              platform::WGL_DOUBLE_BUFFER_ARB, 1,
+                              platform::WGL_SAMPLE_BUFFERS_ARB, 1,
+                              platform::WGL_SAMPLES_ARB, window.samples,
+                              0, 0};
+    const float floatAttributes[] = {0, 0};
+    int format = 0;
+    unsigned count = 0;
+    if (ext::wglChoosePixelFormatARB != nullptr &&
+        ext::wglChoosePixelFormatARB(nullptr, attributes, floatAttributes, 1, &format, &count) &&
+        count >= 1) {
+      return format;
+    }
+    gfx::multisampleSupported = false;
+  }
+  return platform::choosePixelFormat(standardFormat());
+}
+
+}  // namespace
+
+void renderSize(int32_t resolution, int32_t aspect, bool fullscreen, int32_t* width,
+                int32_t* height, float* aspectRatioOut) {
+  *aspectRatioOut = aspectRatio(aspect);
+  resolutionSize(resolution, width, height);
+  if (!fullscreen) {
+    *width = static_cast<int32_t>(std::ceil(*height * 1.7777777777777777));
+    *aspectRatioOut = gfx::aspect16by9;
+  }
+}
+
+void createWindow(shellWindow& window, int32_t width, int32_t height, bool fullscreen) {
+  window.width = width;
+  window.height = height;
+  window.fullscreen = fullscreen;
+  platform::createFailure failure = platform::createFailure::none;
+  window.hwnd = platform::createNativeWindow(window.caption, width, height, fullscreen, &failure);
+  if (failure == platform::createFailure::fullscreenRefused) {
+    failWindow("Could not initialize fullscreen window.", "", platform::messageIcon::none, 1);
+  }
+  if (window.hwnd == nullptr) {
+    failWindow("Error", "cannot create window", platform::messageIcon::warning, 1);
+  }
+  platform::showCursor(!fullscreen);
+  platform::clientSize(window.hwnd, &window.clientWidth, &window.clientHeight);
+  platform::showNativeWindow(window.hwnd, false);
+  window.visible = false;
+}
+
+void destroyWindow(shellWindow& window) {
+  pumpMessages();
+  if (window.hwnd != nullptr) {
+    platform::makeCurrent(window.hwnd, nullptr);
+    if (window.hglrc != nullptr) {
+      platform::deleteContext(window.hglrc);
+      window.hglrc = nullptr;
+    }
+    platform::destroyNativeWindow(window.hwnd);
+    window.hwnd = nullptr;
+  }
+  if (window.fullscreen) platform::showCursor(true);
+  pumpMessages();
+}
+
+bool pumpMessages() {
+  if (platform::pumpEvents()) quitRequested = true;
+  return quitRequested;
+}
+
+void resetQuitRequest() { quitRequested = false; }
+
+bool initGraphics() {
+  runSetupDialog();
+  if (dialogCancelled) halt(0);
+
+  int32_t width = 0;
+  int32_t height = 0;
+  float aspectRatioValue = 0.0f;
+  renderSize(resolutionCode, aspectCode, fullscreenOn, &width, &height, &aspectRatioValue);
+
+  if (!platform::initVideo()) {
+    failWindow("Error", "RegisterClassEx Failed!", platform::messageIcon::warning, 1001);
+  }
+  mainWindow = new shellWindow;
+  haltTeardown = &destroyMainWindow;
+  shellWindow& window = *mainWindow;
+  std::snprintf(window.caption, sizeof window.caption, "%s /ENGINE v%s build%d", showTitle,
+                engineVersion, buildNumber);
+
+  createWindow(window, width, height, fullscreenOn);
+  platform::showNativeWindow(window.hwnd, true);
+  window.visible = true;
+
+  // A first context only to ask whether multisample formats exist: a
+  // window's format can be set once, so the window is made again after.
+  if (makeContext(window, platform::choosePixelFormat(standardFormat()))) {
+    gfx::multisampleSupported = gfx::probeMultisample();
+  }
+  const bool wasVisible = window.visible;
+  destroyWindow(window);
+  createWindow(window, window.width, window.height, window.fullscreen);
+  platform::showNativeWindow(window.hwnd, wasVisible);
+  window.visible = wasVisible;
+
+  const int32_t sampleExponent = multisampleIndex >= 0 && multisampleIndex <= 4 ? multisampleIndex : 0;
+  window.samples = 1 << sampleExponent;
+  makeContext(window, chooseFinalFormat(window));
+
+  gfx::windowHandOver handOver;
+  handOver.window = window.hwnd;
+  handOver.clientWidth = window.clientWidth;
+  handOver.clientHeight = window.clientHeight;
+  handOver.colorBits = 32;
+  handOver.fullscreen = window.fullscreen;
+  handOver.samples = window.samples;
+  handOver.multisampleSupported = gfx::multisampleSupported;
+  const int glFailure = window.hglrc != nullptr ? gfx::setupGlLayer(handOver) : 1;
+  if (glFailure != 0) halt(errorCode::graphicsInitBase + glFailure);
+
+  gfx::setupViewport(window.clientWidth, window.clientHeight, aspectRatioValue);
+
+  if (ext::wglSwapIntervalEXT != nullptr) {
+    ext::wglSwapIntervalEXT(syncOn ? 1 : 0);
+  } else {
+    platform::showMessage("You're not supported by computers",
+                          "Failed to change vertical syncronization mode.\nRuning with your video "
+                          "card defaults.\nPerhabs you don't support EXT_swap_control extension.",
+                          platform::messageIcon::warning);
+  }
+  return gfx::initialState();
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+// The native window, its OpenGL context and its events. The shell's window
+// object (engine/window.h) drives these in the order a Win32 program would:
+// create, show, choose and set a pixel format, create a context, swap, pump,
+// destroy. Nothing here knows about the show.
+
+namespace platform {
+
+class nativeWindow;  // the window together with its drawing surface
+
+// What a pixel format asks for. The platform treats every field as "at least"
+// except `samples`, which must be met exactly when it is above 1.
+struct pixelFormat {
+  int colorBits = 32;
+  int alphaBits = 1;
+  int depthBits = 32;
+  int stencilBits = 0;
+  bool doubleBuffer = true;
+  int samples = 1;  // 1: no multisampling
+};
+
+// Starts the video subsystem (stands in for registering the window class).
+// False when no video driver can be used. Also makes SIGINT and SIGTERM
+// arrive as quit requests at pumpEvents().
+bool initVideo();
+
+// Size of the desktop in pixels; false when it cannot be read.
+bool desktopSize(int* width, int* height);
+
+enum class createFailure { none, fullscreenRefused, windowNotCreated };
+
+// Creates a hidden window whose client area is width x height, full screen
+// at that display mode when `fullscreen`. Returns null and sets `failure`
+// when it cannot. Costs a round trip to the display server.
+nativeWindow* createNativeWindow(const char* caption, int width, int height, bool fullscreen,
+                                 createFailure* failure);
+
+// Destroys the window (its context must be released first). Restores the
+// desktop display mode when the window was full screen.
+void destroyNativeWindow(nativeWindow* window);
+
+void showNativeWindow(nativeWindow* window, bool visible);
+
+// Size of the drawable area in pixels.
+void clientSize(nativeWindow* window, int* width, int* height);
+
+void showCursor(bool visible);
+
+// Registers `format` for use with setPixelFormat and returns its index (> 0),
+// or 0 when the platform cannot satisfy it. Formats with samples > 1 are
+// tried out with a hidden test window, so this may take a few milliseconds.
+int choosePixelFormat(const pixelFormat& format);
+
+// Gives the window the registered format `formatIndex`; a window takes a
+// format once. May re-create the native surface. False on failure.
+bool setPixelFormat(nativeWindow* window, int formatIndex);
+
+// Creates an OpenGL compatibility-profile context on the window (which
+// needs a pixel format). Null on failure.
+void* createContext(nativeWindow* window);
+
+// Makes `context` current on `window`; a null context releases the current
+// one. False on failure.
+bool makeCurrent(nativeWindow* window, void* context);
+
+void deleteContext(void* context);
+
+// Presents the back buffer. May wait for the display's vertical blank.
+void swapBuffers(nativeWindow* window);
+
+// Drains pending window events without blocking. True when one of them asks
+// the program to end: the window's close box, the Escape key, SIGINT/SIGTERM.
+bool pumpEvents();
+
+// Entry-point lookup for the current context. Besides OpenGL's own names it
+// answers the WGL names of the stand-ins in platform/wgl.h, and only those
+// whose capability the platform really has.
+void* getProcAddress(const char* name);
+
+}  // namespace platform

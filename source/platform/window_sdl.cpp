@@ -1,0 +1,342 @@
+#include "platform/window.h"
+
+#include "platform/wgl.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct nativeWindow {
+  SDL_Window* sdl = nullptr;
+  std::string caption;
+  int width = 0;
+  int height = 0;
+  bool fullscreen = false;
+  bool visible = false;
+  SDL_DisplayMode mode{};
+  pixelFormat surfaceFormat;  // what the SDL window was created with
+  int surfaceDepth = 0;       // the depth buffer size the driver accepted
+  int formatIndex = 0;        // 0 until setPixelFormat
+};
+
+namespace {
+
+std::vector<pixelFormat> registeredFormats;
+
+bool sameFormat(const pixelFormat& a, const pixelFormat& b) {
+  return a.colorBits == b.colorBits && a.alphaBits == b.alphaBits && a.depthBits == b.depthBits &&
+         a.stencilBits == b.stencilBits && a.doubleBuffer == b.doubleBuffer &&
+         a.samples == b.samples;
+}
+
+void applyAttributes(const pixelFormat& format, int depthBits) {
+  const int channelBits = format.colorBits >= 24 ? 8 : 5;
+  SDL_GL_ResetAttributes();
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channelBits);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channelBits);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channelBits);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, format.alphaBits);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, format.stencilBits);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, format.doubleBuffer ? 1 : 0);
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, format.samples > 1 ? 1 : 0);
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, format.samples > 1 ? format.samples : 0);
+}
+
+// Depth buffers are matched like a pixel-format chooser does: the request
+// first, then the closest smaller depths the driver is likely to have.
+std::vector<int> depthCandidates(int requested) {
+  std::vector<int> depths{requested};
+  for (int depth : {24, 16}) {
+    if (depth < requested) depths.push_back(depth);
+  }
+  return depths;
+}
+
+SDL_Window* createSdlWindow(const nativeWindow& window, const pixelFormat& format,
+                            int* acceptedDepth) {
+  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+  if (window.fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
+  const int position = window.fullscreen ? 0 : SDL_WINDOWPOS_CENTERED;
+  for (int depth : depthCandidates(format.depthBits)) {
+    applyAttributes(format, depth);
+    SDL_Window* sdl = SDL_CreateWindow(window.caption.c_str(), position, position, window.width,
+                                       window.height, flags);
+    if (sdl == nullptr) continue;
+    *acceptedDepth = depth;
+    if (window.fullscreen) SDL_SetWindowDisplayMode(sdl, &window.mode);
+    if (window.visible) SDL_ShowWindow(sdl);
+    return sdl;
+  }
+  return nullptr;
+}
+
+// Tries `format` on a small hidden window and reports whether a context with
+// at least its sample count can be made. Keeps the caller's context current.
+bool formatWorks(const pixelFormat& format) {
+  SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
+  SDL_GLContext previousContext = SDL_GL_GetCurrentContext();
+  nativeWindow probe;
+  probe.caption = "probe";
+  probe.width = 16;
+  probe.height = 16;
+  bool works = false;
+  int depth = 0;
+  if (SDL_Window* sdl = createSdlWindow(probe, format, &depth)) {
+    if (SDL_GLContext context = SDL_GL_CreateContext(sdl)) {
+      int buffers = 0;
+      int samples = 0;
+      SDL_GL_GetAttribute(SDL_GL_MULTISAMPLEBUFFERS, &buffers);
+      SDL_GL_GetAttribute(SDL_GL_MULTISAMPLESAMPLES, &samples);
+      works = format.samples <= 1 || (buffers > 0 && samples >= format.samples);
+      SDL_GL_DeleteContext(context);
+    }
+    SDL_DestroyWindow(sdl);
+  }
+  if (previousWindow != nullptr && previousContext != nullptr) {
+    SDL_GL_MakeCurrent(previousWindow, previousContext);
+  }
+  return works;
+}
+
+int registerFormat(const pixelFormat& format) {
+  for (size_t i = 0; i < registeredFormats.size(); ++i) {
+    if (sameFormat(registeredFormats[i], format)) return static_cast<int>(i) + 1;
+  }
+  registeredFormats.push_back(format);
+  return static_cast<int>(registeredFormats.size());
+}
+
+// --- WGL stand-ins -------------------------------------------------------
+
+enum class capability { unknown, absent, present };
+capability multisampleCapability = capability::unknown;
+capability swapCapability = capability::unknown;
+std::string wglExtensionString;
+
+bool hasMultisampleFormats() {
+  if (multisampleCapability == capability::unknown) {
+    pixelFormat format;
+    format.samples = 2;
+    bool works = formatWorks(format);
+    if (!works) {
+      format.samples = 4;
+      works = formatWorks(format);
+    }
+    multisampleCapability = works ? capability::present : capability::absent;
+  }
+  return multisampleCapability == capability::present;
+}
+
+bool hasSwapControl() {
+  if (SDL_GL_GetCurrentContext() == nullptr) return false;
+  if (swapCapability == capability::unknown) {
+    const int current = SDL_GL_GetSwapInterval();
+    swapCapability = SDL_GL_SetSwapInterval(current) == 0 ? capability::present : capability::absent;
+  }
+  return swapCapability == capability::present;
+}
+
+const char* standInGetExtensionsString(void*) {
+  wglExtensionString = "WGL_ARB_extensions_string WGL_ARB_pixel_format";
+  if (hasMultisampleFormats()) wglExtensionString += " WGL_ARB_multisample";
+  if (hasSwapControl()) wglExtensionString += " WGL_EXT_swap_control";
+  return wglExtensionString.c_str();
+}
+
+int standInChoosePixelFormat(void*, const int* intAttributes, const float*, unsigned maxFormats,
+                             int* formats, unsigned* formatCount) {
+  if (formatCount == nullptr) return 0;
+  *formatCount = 0;
+  pixelFormat format;
+  bool sampleBuffers = false;
+  int samples = 1;
+  for (const int* a = intAttributes; a != nullptr && a[0] != 0; a += 2) {
+    switch (a[0]) {
+      case WGL_COLOR_BITS_ARB: format.colorBits = a[1]; break;
+      case WGL_ALPHA_BITS_ARB: format.alphaBits = a[1]; break;
+      case WGL_DEPTH_BITS_ARB: format.depthBits = a[1]; break;
+      case WGL_STENCIL_BITS_ARB: format.stencilBits = a[1]; break;
+      case WGL_DOUBLE_BUFFER_ARB: format.doubleBuffer = a[1] != 0; break;
+      case WGL_SAMPLE_BUFFERS_ARB: sampleBuffers = a[1] != 0; break;
+      case WGL_SAMPLES_ARB: samples = a[1]; break;
+      default: break;
+    }
+  }
+  format.samples = sampleBuffers ? samples : 1;
+  if (maxFormats == 0 || formats == nullptr) return 1;
+  if (!formatWorks(format)) return 1;  // success, but no format matches
+  formats[0] = registerFormat(format);
+  *formatCount = 1;
+  return 1;
+}
+
+int standInSwapInterval(int interval) { return SDL_GL_SetSwapInterval(interval) == 0 ? 1 : 0; }
+
+int standInGetSwapInterval() { return SDL_GL_GetSwapInterval(); }
+
+bool isHeadless() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver != nullptr && std::strcmp(driver, "offscreen") == 0;
+}
+
+}  // namespace
+
+bool initVideo() {
+  if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  std::atexit(SDL_Quit);
+  return true;
+}
+
+bool desktopSize(int* width, int* height) {
+  if (!initVideo()) return false;
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return false;
+  *width = mode.w;
+  *height = mode.h;
+  return true;
+}
+
+nativeWindow* createNativeWindow(const char* caption, int width, int height, bool fullscreen,
+                                 createFailure* failure) {
+  *failure = createFailure::none;
+  auto* window = new nativeWindow;
+  window->caption = caption;
+  window->width = width;
+  window->height = height;
+  window->fullscreen = fullscreen;
+  if (fullscreen) {
+    SDL_DisplayMode wanted{SDL_PIXELFORMAT_RGB888, width, height, 0, nullptr};
+    if (SDL_GetClosestDisplayMode(0, &wanted, &window->mode) == nullptr) {
+      delete window;
+      *failure = createFailure::fullscreenRefused;
+      return nullptr;
+    }
+  }
+  window->sdl = createSdlWindow(*window, window->surfaceFormat, &window->surfaceDepth);
+  if (window->sdl == nullptr) {
+    delete window;
+    *failure = createFailure::windowNotCreated;
+    return nullptr;
+  }
+  return window;
+}
+
+void destroyNativeWindow(nativeWindow* window) {
+  if (window == nullptr) return;
+  if (window->sdl != nullptr) SDL_DestroyWindow(window->sdl);
+  delete window;
+}
+
+void showNativeWindow(nativeWindow* window, bool visible) {
+  window->visible = visible;
+  if (visible) {
+    SDL_ShowWindow(window->sdl);
+  } else {
+    SDL_HideWindow(window->sdl);
+  }
+}
+
+void clientSize(nativeWindow* window, int* width, int* height) {
+  SDL_GL_GetDrawableSize(window->sdl, width, height);
+}
+
+void showCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+
+int choosePixelFormat(const pixelFormat& format) {
+  if (format.samples > 1 && !formatWorks(format)) return 0;
+  return registerFormat(format);
+}
+
+bool setPixelFormat(nativeWindow* window, int formatIndex) {
+  if (formatIndex < 1 || formatIndex > static_cast<int>(registeredFormats.size())) return false;
+  if (window->formatIndex != 0) return window->formatIndex == formatIndex;
+  const pixelFormat& format = registeredFormats[static_cast<size_t>(formatIndex) - 1];
+  if (!sameFormat(format, window->surfaceFormat)) {
+    // SDL fixes a window's visual when it is created, so a different format
+    // means a fresh native window of the same size, mode and visibility.
+    int depth = 0;
+    SDL_Window* replacement = createSdlWindow(*window, format, &depth);
+    if (replacement == nullptr) return false;
+    SDL_DestroyWindow(window->sdl);
+    window->sdl = replacement;
+    window->surfaceFormat = format;
+    window->surfaceDepth = depth;
+  }
+  window->formatIndex = formatIndex;
+  return true;
+}
+
+void* createContext(nativeWindow* window) {
+  if (window == nullptr || window->formatIndex == 0) return nullptr;
+  applyAttributes(window->surfaceFormat, window->surfaceDepth);
+  return SDL_GL_CreateContext(window->sdl);
+}
+
+bool makeCurrent(nativeWindow* window, void* context) {
+  if (window == nullptr) return false;
+  return SDL_GL_MakeCurrent(window->sdl, static_cast<SDL_GLContext>(context)) == 0;
+}
+
+void deleteContext(void* context) {
+  if (context != nullptr) SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context));
+}
+
+void swapBuffers(nativeWindow* window) {
+  if (window == nullptr) return;
+  SDL_GL_SwapWindow(window->sdl);
+  // A headless surface is a pbuffer whose swap does nothing, so without a
+  // finish the driver would queue frame after frame of work unboundedly.
+  if (isHeadless()) {
+    using finishProc = void (*)();
+    static const auto finish = reinterpret_cast<finishProc>(SDL_GL_GetProcAddress("glFinish"));
+    if (finish != nullptr) finish();
+  }
+}
+
+bool pumpEvents() {
+  if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
+  bool quit = false;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    switch (event.type) {
+      case SDL_QUIT:  // also how SDL reports SIGINT and SIGTERM
+        quit = true;
+        break;
+      case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) quit = true;
+        break;
+      case SDL_KEYDOWN:
+        if (event.key.keysym.sym == SDLK_ESCAPE) quit = true;
+        break;
+      default:
+        break;
+    }
+  }
+  return quit;
+}
+
+void* getProcAddress(const char* name) {
+  if (std::strcmp(name, "wglGetExtensionsStringARB") == 0) {
+    return reinterpret_cast<void*>(&standInGetExtensionsString);
+  }
+  if (std::strcmp(name, "wglChoosePixelFormatARB") == 0) {
+    return hasMultisampleFormats() ? reinterpret_cast<void*>(&standInChoosePixelFormat) : nullptr;
+  }
+  if (std::strcmp(name, "wglSwapIntervalEXT") == 0) {
+    return hasSwapControl() ? reinterpret_cast<void*>(&standInSwapInterval) : nullptr;
+  }
+  if (std::strcmp(name, "wglGetSwapIntervalEXT") == 0) {
+    return hasSwapControl() ? reinterpret_cast<void*>(&standInGetSwapInterval) : nullptr;
+  }
+  return SDL_GL_GetProcAddress(name);
+}
+
+}  // namespace platform

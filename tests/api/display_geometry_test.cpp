@@ -1,0 +1,50 @@
+#include "api/gl/display.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct geometryCase {
+  int32_t width, height;
+  float aspect;
+  int32_t viewportY, viewportHeight;
+  bool letterbox;
+};
+
+class LetterboxTest : public ::testing::TestWithParam<geometryCase> {};
+
+TEST_P(LetterboxTest, PictureAreaIsSixteenByNineOnTheMonitor) {
+  const geometryCase& c = GetParam();
+  gfx::setDisplayGeometry(c.width, c.height, c.aspect);
+  EXPECT_EQ(gfx::viewportX, 0);
+  EXPECT_EQ(gfx::viewportWidth, c.width);
+  EXPECT_EQ(gfx::viewportY, c.viewportY);
+  EXPECT_EQ(gfx::viewportHeight, c.viewportHeight);
+  EXPECT_EQ(gfx::letterbox, c.letterbox);
+  EXPECT_EQ(gfx::projectionAspect, 1.7777778f);
+  EXPECT_EQ(gfx::fieldOfView, 60.0f);
+  EXPECT_EQ(gfx::monitorAspect, c.aspect);
+}
+
+// Every resolution and aspect the settings offer, and the windowed case.
+INSTANTIATE_TEST_SUITE_P(
+    DialogChoices, LetterboxTest,
+    ::testing::Values(geometryCase{1024, 768, 1.3333334f, 96, 576, true},
+                      geometryCase{1024, 768, 1.25f, 121, 525, true},
+                      geometryCase{1024, 768, 1.6f, 32, 704, true},
+                      geometryCase{1024, 768, 1.7777778f, 0, 768, false},
+                      geometryCase{1024, 768, 2.0f, 0, 768, false},
+                      geometryCase{800, 600, 1.3333334f, 75, 450, true},
+                      geometryCase{1280, 960, 1.3333334f, 120, 720, true},
+                      geometryCase{640, 480, 1.3333334f, 60, 360, true},
+                      geometryCase{800, 600, 1.6f, 25, 550, true},
+                      geometryCase{1366, 768, 1.7777778f, 0, 768, false}));
+
+TEST(DisplayGeometry, ZeroWidthCountsAsOne) {
+  gfx::setDisplayGeometry(0, 480, 1.7777778f);
+  EXPECT_EQ(gfx::screenWidth, 1);
+  EXPECT_EQ(gfx::viewportWidth, 1);
+  EXPECT_EQ(gfx::screenHeight, 480);
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+// Runs the show's executable headless, the way a user without a screen
+// would, and checks how it ends.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace {
+
+struct showRun {
+  bool exited = false;    // ended by itself (not by a signal)
+  int status = -1;        // exit status when it exited
+  bool stillRunning = false;  // was alive when the signal was sent
+  std::string errors;     // what it wrote on stderr
+};
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Starts the show in `folder` with a headless environment; after `wait`
+// sends `signal` (0: none) and collects the result.
+showRun runShow(const std::string& folder, std::chrono::milliseconds wait, int signalNumber) {
+  const std::string errorPath = folder + "/stderr.txt";
+  const pid_t child = fork();
+  if (child == 0) {
+    if (chdir(folder.c_str()) != 0) _exit(120);
+    const int errorFile = open(errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(errorFile, STDERR_FILENO);
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    execl(AMBER_SHOW_EXECUTABLE, AMBER_SHOW_EXECUTABLE, static_cast<char*>(nullptr));
+    _exit(121);
+  }
+  showRun run;
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  pid_t done = 0;
+  while (std::chrono::steady_clock::now() < deadline) {
+    done = waitpid(child, &status, WNOHANG);
+    if (done == child) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  if (done != child) {
+    run.stillRunning = true;
+    kill(child, signalNumber != 0 ? signalNumber : SIGKILL);
+    waitpid(child, &status, 0);
+  }
+  run.exited = WIFEXITED(status);
+  run.status = run.exited ? WEXITSTATUS(status) : -1;
+  run.errors = readFile(errorPath);
+  return run;
+}
+
+std::string makeFolder() {
+  char pattern[] = "/tmp/amberpudding-show-XXXXXX";
+  const char* folder = mkdtemp(pattern);
+  return folder != nullptr ? folder : "";
+}
+
+TEST(ShowProgram, RunsHeadlessUntilTerminatedAndEndsCleanly) {
+  const std::string folder = makeFolder();
+  ASSERT_FALSE(folder.empty());
+  const showRun run = runShow(folder, std::chrono::seconds(3), SIGTERM);
+  EXPECT_TRUE(run.stillRunning) << "the show ended by itself:\n" << run.errors;
+  EXPECT_TRUE(run.exited) << "the show died of a signal:\n" << run.errors;
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(run.errors.find("Engine halted"), std::string::npos) << run.errors;
+}
+
+TEST(ShowProgram, EndsCleanlyOnInterrupt) {
+  const std::string folder = makeFolder();
+  ASSERT_FALSE(folder.empty());
+  const showRun run = runShow(folder, std::chrono::seconds(2), SIGINT);
+  EXPECT_TRUE(run.stillRunning) << run.errors;
+  EXPECT_TRUE(run.exited) << run.errors;
+  EXPECT_EQ(run.status, 0) << run.errors;
+}
+
+}  // namespace
