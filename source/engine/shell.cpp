@@ -6,6 +6,7 @@
 #include "engine/demo_clock.h"
 #include "engine/errors.h"
 #include "engine/music.h"
+#include "engine/package.h"
 #include "engine/settings.h"
 #include "engine/window.h"
 #include "platform/window.h"
@@ -147,6 +148,9 @@ void runMainLoop() {
 
 void shutdown() {
   guarded([] {
+    if (package != nullptr) closePackage(package);
+  });
+  guarded([] {
     if (music != nullptr) {
       delete music->stream;
       delete music;
@@ -159,6 +163,8 @@ void shutdown() {
 
 void runShow() {
   initShell();
+  guarded([] { openPackage(); });
+  loadAll();
   runMainLoop();
   shutdown();
 }

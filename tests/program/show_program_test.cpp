@@ -1,5 +1,7 @@
 // Runs the show's executable headless, the way a user without a screen
 // would, and checks how it ends.
+#include "support/test_package.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -65,10 +67,12 @@ showRun runShow(const std::string& folder, std::chrono::milliseconds wait, int s
   return run;
 }
 
+// A folder holding a minimal pack.zip.
 std::string makeFolder() {
-  char pattern[] = "/tmp/amberpudding-show-XXXXXX";
-  const char* folder = mkdtemp(pattern);
-  return folder != nullptr ? folder : "";
+  const std::string folder = testing_support::makeTempFolder();
+  if (folder.empty()) return folder;
+  testing_support::writeZip(folder + "/pack.zip", {{"readme.txt", "a minimal package"}});
+  return folder;
 }
 
 TEST(ShowProgram, RunsHeadlessUntilTerminatedAndEndsCleanly) {
@@ -79,6 +83,20 @@ TEST(ShowProgram, RunsHeadlessUntilTerminatedAndEndsCleanly) {
   EXPECT_TRUE(run.exited) << "the show died of a signal:\n" << run.errors;
   EXPECT_EQ(run.status, 0) << run.errors;
   EXPECT_EQ(run.errors.find("Engine halted"), std::string::npos) << run.errors;
+}
+
+TEST(ShowProgram, WithoutAPackageItHaltsWithCode257) {
+  const std::string folder = testing_support::makeTempFolder();
+  ASSERT_FALSE(folder.empty());
+  const showRun run = runShow(folder, std::chrono::seconds(20), 0);
+  EXPECT_FALSE(run.stillRunning);
+  EXPECT_TRUE(run.exited);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.errors.find("Engine halted: PACKAGE: Invalid/broken package file\n"
+                            "Engine halted: Engine halt requested due to fatal error.\n"
+                            "Framework v0.3.0.4 released with error code 0x101."),
+            std::string::npos)
+      << run.errors;
 }
 
 TEST(ShowProgram, EndsCleanlyOnInterrupt) {

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "engine/file_buffer.h"
+
+// Named-file access into the show's zip archive, pack.zip in the working
+// directory. Open once at start-up, read entries whole, close at shutdown.
+
+struct mediaPackage;  // one open archive
+
+// The open package; null before openPackage and after closePackage.
+extern mediaPackage* package;
+
+constexpr const char* packageFileName = "pack.zip";
+
+// Opens pack.zip in the working directory into `package` and walks its
+// directory once. Throws 257 when it is missing, unreadable or not a zip.
+void openPackage();
+
+// The same for an archive at `path` (tools and tests).
+void openPackageAt(const char* path);
+
+// Reads the entry `path` whole into `buffer`. Names match case-insensitively
+// for a-z only; separators must match. Throws 258 when the entry is missing,
+// empty or cannot be extracted completely (the buffer's old contents are
+// gone by then, except when the entry was not found). Allocates once.
+bool readFile(const char* path, fileBuffer& buffer);
+
+// As readFile, plus a terminating zero byte: buffer.data is a string of
+// buffer.length - 1 characters. Throws 258 or 3.
+bool readTextFile(const char* path, fileBuffer& buffer);
+
+// Closes the archive and frees `pkg` (clearing `package` when it is that
+// one). Throws 257 when the package is unusable or closing fails.
+void closePackage(mediaPackage* pkg);
