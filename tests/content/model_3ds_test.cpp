@@ -155,7 +155,7 @@ TEST(Model3ds, TitleIsAClosedExtrudedSolid) {
   // closed and consistently wound (front, back and walls meet).
   std::map<std::tuple<float, float, float, float, float, float>, int> edges;
   float minX = 1e9f, maxX = -1e9f, minY = 1e9f, maxY = -1e9f;
-  double frontArea = 0, backArea = 0;
+  double frontArea = 0, backArea = 0, volume = 0;
   size_t faces = 0;
   for (const auto& o : model.objects) {
     for (const auto& f : o.faces) {
@@ -167,6 +167,10 @@ TEST(Model3ds, TitleIsAClosedExtrudedSolid) {
       }
       const auto n = cross(minus(o.vertices[f[1]], o.vertices[f[0]]), minus(o.vertices[f[2]], o.vertices[f[0]]));
       if (n[0] == 0 && n[2] == 0) (n[1] < 0 ? frontArea : backArea) += std::fabs(n[1]) / 2;
+      // Positive volume: the faces look outwards.
+      const auto& p = o.vertices[f[0]];
+      volume += (static_cast<double>(p[0]) * n[0] + static_cast<double>(p[1]) * n[1] +
+                 static_cast<double>(p[2]) * n[2]) / 6;
     }
     for (const auto& v : o.vertices) {
       minX = std::min(minX, v[0]);
@@ -193,6 +197,7 @@ TEST(Model3ds, TitleIsAClosedExtrudedSolid) {
   EXPECT_FLOAT_EQ(maxY, 2.5f);
   EXPECT_GT(frontArea, 300.0);
   EXPECT_NEAR(frontArea, backArea, frontArea * 1e-4);
+  EXPECT_NEAR(volume, frontArea * 5.0, frontArea * 5.0 * 1e-3);
 }
 
 }  // namespace

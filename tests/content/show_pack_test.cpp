@@ -5,6 +5,8 @@
 #include "content/sync_script.h"
 #include "content/track_codec.h"
 #include "content/zip_archive.h"
+#include "engine/file_buffer.h"
+#include "engine/package.h"
 #include "support/test_package.h"
 
 #include <gtest/gtest.h>
@@ -151,6 +153,16 @@ TEST(ShowPack, PicturesDecodeAsTheTextureLoaderSeesThem) {
     EXPECT_GT(solid, alphaWidth * alphaHeight / 50);
     EXPECT_GT(edge, 0);
   }
+}
+
+TEST(ShowPack, TheEnginesPackageReaderFindsEveryEntry) {
+  testing_support::usePackage(AMBER_PACK_PATH);
+  for (const auto& [name, bytes] : builtPack()) {
+    fileBuffer buffer;
+    ASSERT_TRUE(readFile(name.c_str(), buffer)) << name;
+    EXPECT_TRUE(std::string(reinterpret_cast<const char*>(buffer.data), buffer.length) == bytes) << name;
+  }
+  testing_support::dropPackage();
 }
 
 TEST(ShowPack, ModelsReadBackChunkByChunk) {
