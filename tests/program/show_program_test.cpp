@@ -35,14 +35,15 @@ std::string readFile(const std::string& path) {
 
 // Starts the show in `folder` with a headless environment; after `wait`
 // sends `signal` (0: none) and collects the result.
-showRun runShow(const std::string& folder, std::chrono::milliseconds wait, int signalNumber) {
+showRun runShow(const std::string& folder, std::chrono::milliseconds wait, int signalNumber,
+                const char* videoDriver = "offscreen") {
   const std::string errorPath = folder + "/stderr.txt";
   const pid_t child = fork();
   if (child == 0) {
     if (chdir(folder.c_str()) != 0) _exit(120);
     const int errorFile = open(errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(errorFile, STDERR_FILENO);
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_VIDEODRIVER", videoDriver, 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     execl(AMBER_SHOW_EXECUTABLE, AMBER_SHOW_EXECUTABLE, static_cast<char*>(nullptr));
     _exit(121);
@@ -97,6 +98,16 @@ TEST(ShowProgram, WithoutAPackageItHaltsWithCode257) {
                             "Framework v0.3.0.4 released with error code 0x101."),
             std::string::npos)
       << run.errors;
+}
+
+TEST(ShowProgram, WithoutAnyVideoDriverItSaysSoAndExits) {
+  const std::string folder = makeFolder();
+  ASSERT_FALSE(folder.empty());
+  const showRun run = runShow(folder, std::chrono::seconds(20), 0, "no-such-driver");
+  EXPECT_FALSE(run.stillRunning);
+  EXPECT_TRUE(run.exited);
+  EXPECT_EQ(run.status, 1001 & 0xFF);
+  EXPECT_NE(run.errors.find("Error: RegisterClassEx Failed!"), std::string::npos) << run.errors;
 }
 
 TEST(ShowProgram, EndsCleanlyOnInterrupt) {
