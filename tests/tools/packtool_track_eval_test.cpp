@@ -76,9 +76,10 @@ TEST_F(PacktoolTrackEval, RefusesBrokenFilesWithAMessage) {
   EXPECT_NE(run.errors.find("short.track"), std::string::npos) << run.errors;
   EXPECT_NE(run.errors.find("3 keys need 31 bytes"), std::string::npos) << run.errors;
 
-  const std::string negative = write("negative.track", trackFileClaiming(-5, {}));
+  const std::string negative = write("sync_neg.v.track", trackFileClaiming(-5, {}));
   run = runPacktool("track-eval '" + negative + "' 8");
   EXPECT_NE(run.status, 0);
+  EXPECT_NE(run.errors.find("track \"neg.v\""), std::string::npos) << run.errors;
   EXPECT_NE(run.errors.find("negative"), std::string::npos) << run.errors;
 
   run = runPacktool("track-eval '" + folder_ + "/missing.track' 8");

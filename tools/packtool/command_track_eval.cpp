@@ -30,6 +30,19 @@ bool readWholeFile(const std::string& path, std::string* bytes) {
   return !in.bad();
 }
 
+// The track name a package file name stands for: "script/sync_tent.fade.track"
+// names tent.fade. Other file names are used as they are.
+std::string trackNameOf(const std::string& path) {
+  std::string name = path.substr(path.find_last_of('/') + 1);
+  const std::string prefix = "sync_";
+  const std::string suffix = ".track";
+  if (name.size() > prefix.size() + suffix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+      name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
+    name = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+  }
+  return name;
+}
+
 int trackEval(const std::vector<std::string>& arguments) {
   if (arguments.size() < 2) {
     std::fprintf(stderr, "usage: packtool track-eval FILE ROW...\n");
@@ -57,7 +70,7 @@ int trackEval(const std::vector<std::string>& arguments) {
     return 1;
   }
 
-  std::string name = path;
+  std::string name = trackNameOf(path);
   sync_track track{&name[0], nullptr, 0};
   try {
     tracker_load_track_bytes(path.c_str(), reinterpret_cast<const uint8_t*>(bytes.data()),
