@@ -68,11 +68,17 @@ showRun runShow(const std::string& folder, std::chrono::milliseconds wait, int s
   return run;
 }
 
+// A track file with a key count of 0.
+const std::string noKeys("\0\0\0\0", 4);
+
 // A folder holding a minimal pack.zip.
 std::string makeFolder() {
   const std::string folder = testing_support::makeTempFolder();
   if (folder.empty()) return folder;
-  testing_support::writeZip(folder + "/pack.zip", {{"readme.txt", "a minimal package"}});
+  testing_support::writeZip(folder + "/pack.zip", {{"readme.txt", "a minimal package"},
+                                                    {"script/sync_clear.c.r.track", noKeys},
+                                                    {"script/sync_clear.c.g.track", noKeys},
+                                                    {"script/sync_clear.c.b.track", noKeys}});
   return folder;
 }
 
@@ -108,6 +114,26 @@ TEST(ShowProgram, WithoutAnyVideoDriverItSaysSoAndExits) {
   EXPECT_TRUE(run.exited);
   EXPECT_EQ(run.status, 1001 & 0xFF);
   EXPECT_NE(run.errors.find("Error: RegisterClassEx Failed!"), std::string::npos) << run.errors;
+}
+
+TEST(ShowProgram, ABrokenClearTrackHaltsWithCode3NamingTheTrack) {
+  const std::string folder = testing_support::makeTempFolder();
+  ASSERT_FALSE(folder.empty());
+  const std::string claimsOneKey("\1\0\0\0\0\0", 6);
+  testing_support::writeZip(folder + "/pack.zip", {{"script/sync_clear.c.r.track", noKeys},
+                                                    {"script/sync_clear.c.g.track", claimsOneKey},
+                                                    {"script/sync_clear.c.b.track", noKeys}});
+  const showRun run = runShow(folder, std::chrono::seconds(20), 0);
+  EXPECT_FALSE(run.stillRunning);
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(run.errors.find("track \"clear.c.g\" (file \"script/sync_clear.c.g.track\")"),
+            std::string::npos)
+      << run.errors;
+  EXPECT_NE(run.errors.find("Engine halted: Invalid array index. Maybe the index is out of "
+                            "range.\nEngine halted: Engine halt requested due to fatal error.\n"
+                            "Framework v0.3.0.4 released with error code 0x3."),
+            std::string::npos)
+      << run.errors;
 }
 
 TEST(ShowProgram, EndsCleanlyOnInterrupt) {
