@@ -5,12 +5,16 @@
 #include "api/gl/state.h"
 #include "engine/demo_clock.h"
 #include "engine/errors.h"
+#include "engine/item.h"
 #include "engine/music.h"
 #include "engine/package.h"
+#include "engine/rocket/data.h"
+#include "engine/rocket/track_group.h"
 #include "engine/settings.h"
 #include "engine/window.h"
 #include "platform/window.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 
@@ -18,6 +22,8 @@ float clearColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 frameRoutine frameCallback = nullptr;
 bool showStatistics = false;
 int64_t clockStart = 0;
+trackGroup* clearGroup = nullptr;
+int32_t defaultItemCount = 0;
 
 namespace {
 
@@ -68,6 +74,17 @@ void resetProjection() {
   glLoadIdentity();
 }
 
+void drawNoLoadingBar(float) {}
+
+// The tracked clear colour; without a group the last colour stays.
+void clearWithTrackedColour() {
+  if (clearGroup != nullptr) {
+    clearGroup->vectorNow(clearColor);
+    clearColor[3] = 1.0f;
+  }
+  gfx::clearScreen(clearColor[0], clearColor[1], clearColor[2]);
+}
+
 void countFramesPerSecond(loopState& state) {
   if (state.wallSeconds - state.fpsLast >= 1.0f) {
     state.fpsLast = state.wallSeconds;
@@ -86,6 +103,7 @@ presenter* windowPresenter() {
 }
 
 presenter* activePresenter = windowPresenter();
+void (*drawLoadingBar)(float fraction) = drawNoLoadingBar;
 
 void initShell() {
   initGraphics();
@@ -94,6 +112,7 @@ void initShell() {
   clearColor[1] = 0.0f;
   clearColor[2] = 0.0f;
   clearColor[3] = 1.0f;
+  clearGroup = nullptr;
 }
 
 void presentFrame() {
@@ -104,8 +123,27 @@ void presentFrame() {
 }
 
 void loadAll() {
-  guarded([] { presentFrame(); });
+  guarded([] {
+    drawLoadingBar(0.0f);
+    presentFrame();
+    tracker_create_device();
+    // Items that loading creates are not loaded by this walk.
+    const int32_t count = NGcommon::itemCount();
+    const float n = static_cast<float>(count);
+    for (int32_t i = 0; i < count; ++i) {
+      drawLoadingBar(static_cast<float>(i) / n);
+      presentFrame();
+      NGcommon::itemAt(i)->load();
+    }
+  });
 }
+
+void drawAllItems(float) {
+  const int32_t count = std::min(defaultItemCount, NGcommon::itemCount());
+  for (int32_t i = 0; i < count; ++i) NGcommon::itemAt(i)->draw();
+}
+
+void bindShellGroups() { clearGroup = new trackGroup("clear", "c", "rgba", 5); }
 
 uint32_t musicPositionNow() {
   if (music == nullptr || music->stream == nullptr) return 0;
@@ -122,7 +160,7 @@ bool runFrame(loopState& state, bool statistics) {
       static_cast<double>(processMilliseconds() % 1000) / 1000.0);
 
   resetProjection();
-  gfx::clearScreen(clearColor[0], clearColor[1], clearColor[2]);
+  clearWithTrackedColour();
 
   if (frameCallback != nullptr) frameCallback(secondsNow());
 
@@ -137,6 +175,10 @@ bool runFrame(loopState& state, bool statistics) {
 }
 
 void runMainLoop() {
+  if (frameCallback == nullptr) {
+    defaultItemCount = NGcommon::itemCount();
+    frameCallback = drawAllItems;
+  }
   if (music != nullptr && music->stream != nullptr) music->stream->play();
   const bool statistics = showStatistics;
   loopState state;
@@ -156,6 +198,7 @@ void shutdown() {
       delete music;
       music = nullptr;
     }
+    NGcommon::deleteAllItems();
     halt(0);
   });
   halt(0);
@@ -165,6 +208,7 @@ void runShow() {
   initShell();
   guarded([] { openPackage(); });
   loadAll();
+  guarded([] { bindShellGroups(); });
   runMainLoop();
   shutdown();
 }

@@ -24,6 +24,27 @@ extern presenter* activePresenter;
 
 using frameRoutine = void (*)(float seconds);
 
+class trackGroup;
+
+// The "clear" group whose first three tracks give the clear colour; null
+// until the binding step has run.
+extern trackGroup* clearGroup;
+
+// Draws the loading phase's progress bar at `fraction` (0 to 1). The bar
+// itself does not exist yet: the default draws nothing.
+extern void (*drawLoadingBar)(float fraction);
+
+// Items drawn by drawAllItems: the list length when it was installed.
+extern int32_t defaultItemCount;
+
+// The default frame routine: draws the first defaultItemCount items in list
+// order. Ignores the time.
+void drawAllItems(float seconds);
+
+// Binds the shell's own parameter groups (the clear colour). Loads their
+// track files: throws 258 when one is missing.
+void bindShellGroups();
+
 extern float clearColor[4];
 extern frameRoutine frameCallback;
 extern bool showStatistics;

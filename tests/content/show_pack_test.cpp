@@ -202,7 +202,7 @@ TEST(ShowPack, BadScriptsStopTheBuildWithFileAndLine) {
 
   auto build = [&](const std::string& text) {
     testing_support::writeWholeFile(folder + "/sync/show.sync", text);
-    return run(std::string(AMBER_PACKTOOL) + " build --content " + folder + " " + folder + "/pack.zip");
+    return run(std::string(AMBER_PACKTOOL_EXECUTABLE) + " build --content " + folder + " " + folder + "/pack.zip");
   };
   const auto swapped = build(std::string(script).replace(at, good.size(), "    20:0:0 2 linear\n    8:0:0 0 step\n"));
   EXPECT_EQ(swapped.status, 1);
@@ -230,7 +230,7 @@ TEST(ShowPack, BadScriptsStopTheBuildWithFileAndLine) {
 }
 
 TEST(Packtool, ListsEntriesAndDumpsTracksBackToTheScript) {
-  const auto list = run(std::string(AMBER_PACKTOOL) + " list " + AMBER_PACK_PATH);
+  const auto list = run(std::string(AMBER_PACKTOOL_EXECUTABLE) + " list " + AMBER_PACK_PATH);
   EXPECT_EQ(list.status, 0);
   const std::string& tentFade = builtPack().at("script/sync_tent.fade.track");
   EXPECT_NE(list.output.find(std::to_string(tentFade.size()) + " "), std::string::npos);
@@ -238,7 +238,7 @@ TEST(Packtool, ListsEntriesAndDumpsTracksBackToTheScript) {
   EXPECT_NE(list.output.find("textures/starfield.jpg\n"), std::string::npos);
 
   // The pack's tracks, dumped to text and parsed again, are the script's.
-  const auto dump = run(std::string(AMBER_PACKTOOL) + " dump-track " + AMBER_PACK_PATH);
+  const auto dump = run(std::string(AMBER_PACKTOOL_EXECUTABLE) + " dump-track " + AMBER_PACK_PATH);
   ASSERT_EQ(dump.status, 0) << dump.output;
   std::map<std::string, std::vector<content::trackKey>> dumped;
   for (auto& track : content::parseSyncScript(dump.output, "dump").tracks) dumped[track.name] = track.keys;
@@ -246,7 +246,7 @@ TEST(Packtool, ListsEntriesAndDumpsTracksBackToTheScript) {
   EXPECT_EQ(dumped.size(), script.tracks.size());
   for (const auto& track : script.tracks) EXPECT_EQ(dumped[track.name], track.keys) << track.name;
 
-  const auto notAPack = run(std::string(AMBER_PACKTOOL) + " list /nonexistent.zip");
+  const auto notAPack = run(std::string(AMBER_PACKTOOL_EXECUTABLE) + " list /nonexistent.zip");
   EXPECT_EQ(notAPack.status, 1);
   EXPECT_NE(notAPack.output.find("/nonexistent.zip: cannot open as a zip archive"), std::string::npos);
 }

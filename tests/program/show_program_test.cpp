@@ -35,14 +35,15 @@ std::string readFile(const std::string& path) {
 
 // Starts the show in `folder` with a headless environment; after `wait`
 // sends `signal` (0: none) and collects the result.
-showRun runShow(const std::string& folder, std::chrono::milliseconds wait, int signalNumber) {
+showRun runShow(const std::string& folder, std::chrono::milliseconds wait, int signalNumber,
+                const char* videoDriver = "offscreen") {
   const std::string errorPath = folder + "/stderr.txt";
   const pid_t child = fork();
   if (child == 0) {
     if (chdir(folder.c_str()) != 0) _exit(120);
     const int errorFile = open(errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(errorFile, STDERR_FILENO);
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_VIDEODRIVER", videoDriver, 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     execl(AMBER_SHOW_EXECUTABLE, AMBER_SHOW_EXECUTABLE, static_cast<char*>(nullptr));
     _exit(121);
@@ -67,11 +68,17 @@ showRun runShow(const std::string& folder, std::chrono::milliseconds wait, int s
   return run;
 }
 
+// A track file with a key count of 0.
+const std::string noKeys("\0\0\0\0", 4);
+
 // A folder holding a minimal pack.zip.
 std::string makeFolder() {
   const std::string folder = testing_support::makeTempFolder();
   if (folder.empty()) return folder;
-  testing_support::writeZip(folder + "/pack.zip", {{"readme.txt", "a minimal package"}});
+  testing_support::writeZip(folder + "/pack.zip", {{"readme.txt", "a minimal package"},
+                                                    {"script/sync_clear.c.r.track", noKeys},
+                                                    {"script/sync_clear.c.g.track", noKeys},
+                                                    {"script/sync_clear.c.b.track", noKeys}});
   return folder;
 }
 
@@ -95,6 +102,36 @@ TEST(ShowProgram, WithoutAPackageItHaltsWithCode257) {
   EXPECT_NE(run.errors.find("Engine halted: PACKAGE: Invalid/broken package file\n"
                             "Engine halted: Engine halt requested due to fatal error.\n"
                             "Framework v0.3.0.4 released with error code 0x101."),
+            std::string::npos)
+      << run.errors;
+}
+
+TEST(ShowProgram, WithoutAnyVideoDriverItSaysSoAndExits) {
+  const std::string folder = makeFolder();
+  ASSERT_FALSE(folder.empty());
+  const showRun run = runShow(folder, std::chrono::seconds(20), 0, "no-such-driver");
+  EXPECT_FALSE(run.stillRunning);
+  EXPECT_TRUE(run.exited);
+  EXPECT_EQ(run.status, 1001 & 0xFF);
+  EXPECT_NE(run.errors.find("Error: RegisterClassEx Failed!"), std::string::npos) << run.errors;
+}
+
+TEST(ShowProgram, ABrokenClearTrackHaltsWithCode3NamingTheTrack) {
+  const std::string folder = testing_support::makeTempFolder();
+  ASSERT_FALSE(folder.empty());
+  const std::string claimsOneKey("\1\0\0\0\0\0", 6);
+  testing_support::writeZip(folder + "/pack.zip", {{"script/sync_clear.c.r.track", noKeys},
+                                                    {"script/sync_clear.c.g.track", claimsOneKey},
+                                                    {"script/sync_clear.c.b.track", noKeys}});
+  const showRun run = runShow(folder, std::chrono::seconds(20), 0);
+  EXPECT_FALSE(run.stillRunning);
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(run.errors.find("track \"clear.c.g\" (file \"script/sync_clear.c.g.track\")"),
+            std::string::npos)
+      << run.errors;
+  EXPECT_NE(run.errors.find("Engine halted: Invalid array index. Maybe the index is out of "
+                            "range.\nEngine halted: Engine halt requested due to fatal error.\n"
+                            "Framework v0.3.0.4 released with error code 0x3."),
             std::string::npos)
       << run.errors;
 }

@@ -1,0 +1,146 @@
+#include "api/gl/shader.h"
+
+#include "api/gl/extensions.h"
+#include "platform/message_box.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace gfx {
+
+bool glslEnabled = false;
+bool glslChecked = false;
+
+namespace {
+
+void glslError(const char* text) {
+  platform::showMessage("GLSL Error", text, platform::messageIcon::warning);
+}
+
+// Compiles one shader of `type`; true when it compiled.
+bool compile(GLenum type, const char* source, const char* label, GLuint* shader) {
+  *shader = ext::glCreateShader(type);
+  ext::glShaderSource(*shader, 1, &source, nullptr);
+  ext::glCompileShader(*shader);
+  int32_t status = 0;
+  checkStatus(*shader, label, status);
+  return status == 1;
+}
+
+GLint locationOf(const shaderProgram* record, const char* name) {
+  return ext::glGetUniformLocation(record->program, name);
+}
+
+}  // namespace
+
+void checkGlsl() {
+  if (glslChecked) return;
+  const bool extensionListed = hasExtension("GL_ARB_shading_language_100");
+  if (extensionListed || ext::glCreateShader != nullptr) {
+    glslEnabled = extensionListed;
+  } else {
+    glslError(
+        "Your video card does not support GL_ARB_shading_language_100 to use shaders. The "
+        "shaders will be turned off.");
+    glslEnabled = false;
+  }
+  glslChecked = true;
+}
+
+shaderProgram* createProgram() {
+  auto* record = new shaderProgram;
+  checkGlsl();
+  if (glslEnabled) record->program = ext::glCreateProgram();
+  return record;
+}
+
+void buildProgram(shaderProgram* record, const char* vertexSource, const char* fragmentSource) {
+  if (!compile(GL_VERTEX_SHADER, vertexSource, "Vertex shader", &record->vertexShader)) {
+    glslError(
+        "Error occured during compiling vertex shader. Shaders will be skipped during "
+        "rendering. See stdout.");
+    return;
+  }
+  ext::glAttachShader(record->program, record->vertexShader);
+  if (!compile(GL_FRAGMENT_SHADER, fragmentSource, "Fragment shader", &record->fragmentShader)) {
+    glslError(
+        "Error occured during compiling fragment shader. Shaders will be skipped during "
+        "rendering. See stdout.");
+    return;
+  }
+  ext::glAttachShader(record->program, record->fragmentShader);
+  ext::glLinkProgram(record->program);
+  int32_t status = 0;
+  checkStatus(record->program, "Shader program", status);
+  if (status != 1) {
+    glslError(
+        "Error occured during linking shader program. Shaders will be skipped during "
+        "rendering. See stdout.");
+  }
+}
+
+void checkStatus(GLuint object, const char* label, int32_t& status) {
+  status = 0;
+  GLint logLength = 0;
+  const bool isShader = ext::glIsShader(object) == GL_TRUE;
+  if (isShader) {
+    ext::glGetShaderiv(object, GL_COMPILE_STATUS, &status);
+    ext::glGetShaderiv(object, GL_INFO_LOG_LENGTH, &logLength);
+  } else if (ext::glIsProgram(object) == GL_TRUE) {
+    ext::glGetProgramiv(object, GL_LINK_STATUS, &status);
+    ext::glGetProgramiv(object, GL_INFO_LOG_LENGTH, &logLength);
+  }
+  std::vector<char> log(static_cast<size_t>(logLength > 0 ? logLength : 0) + 1, '\0');
+  if (logLength > 0) {
+    if (isShader) {
+      ext::glGetShaderInfoLog(object, logLength, nullptr, log.data());
+    } else {
+      ext::glGetProgramInfoLog(object, logLength, nullptr, log.data());
+    }
+  }
+  if (status != 1) {
+    char text[4096];
+    std::snprintf(text, sizeof text, "%s:\n%s\n", label, log.data());
+    glslError(text);
+  }
+}
+
+void destroyProgram(shaderProgram* record) {
+  if (record == nullptr) return;
+  if (glslEnabled) ext::glDeleteProgram(record->program);
+  delete record;
+}
+
+void useProgram(const shaderProgram* record) {
+  if (glslEnabled && record != nullptr) ext::glUseProgram(record->program);
+}
+
+void useNoProgram() {
+  if (glslEnabled) ext::glUseProgram(0);
+}
+
+void setUniform(const shaderProgram* record, const char* name, int32_t value) {
+  if (glslEnabled) ext::glUniform1i(locationOf(record, name), value);
+}
+
+void setUniform(const shaderProgram* record, const char* name, float value) {
+  if (glslEnabled) ext::glUniform1f(locationOf(record, name), value);
+}
+
+void setUniform(const shaderProgram* record, const char* name, float x, float y) {
+  if (glslEnabled) ext::glUniform2f(locationOf(record, name), x, y);
+}
+
+void setUniformVectors(const shaderProgram* record, const char* name, int components,
+                       int32_t count, const float* values) {
+  if (!glslEnabled) return;
+  const GLint location = locationOf(record, name);
+  switch (components) {
+    case 2: ext::glUniform2fv(location, count, values); break;
+    case 3: ext::glUniform3fv(location, count, values); break;
+    case 4: ext::glUniform4fv(location, count, values); break;
+    default: ext::glUniform1fv(location, count, values); break;
+  }
+}
+
+}  // namespace gfx

@@ -1,0 +1,66 @@
+#include "engine/item.h"
+
+#include "engine/rocket/track_group.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace NGcommon {
+
+namespace {
+
+// A bind value must rise strictly above this for the item to be active.
+constexpr float activityThreshold = 0.7f;
+
+std::vector<item*>& itemList() {
+  static std::vector<item*> list;
+  return list;
+}
+
+int32_t itemsConstructed = 0;
+
+}  // namespace
+
+item::item(const char* itemName) {
+  std::snprintf(name, sizeof name, "%s", itemName != nullptr ? itemName : "");
+  id = ++itemsConstructed;
+  itemList().push_back(this);
+}
+
+item::~item() = default;
+
+void item::vertexData(int32_t, void** data, int32_t* count) {
+  if (data != nullptr) *data = nullptr;
+  if (count != nullptr) *count = -1;
+}
+
+void item::load() {}
+void item::draw() {}
+void item::begin() {}
+void item::end() {}
+
+bool item::isActive() {
+  if (bindGroup == nullptr) return true;
+  return bindGroup->valueNow() > activityThreshold;
+}
+
+void item::loadBindGroup() {
+  if (!bindable || bindGroup != nullptr) return;
+  bindGroup = new trackGroup(name, "bind", nullptr, 0);
+}
+
+int32_t itemCount() { return static_cast<int32_t>(itemList().size()); }
+
+item* itemAt(int32_t index) { return itemList()[static_cast<size_t>(index)]; }
+
+void deleteAllItems() {
+  std::vector<item*>& list = itemList();
+  for (size_t i = 0; i < list.size(); ++i) {
+    delete list[i];
+    list[i] = nullptr;
+  }
+  list.clear();
+  itemsConstructed = 0;
+}
+
+}  // namespace NGcommon
