@@ -7,10 +7,17 @@
 
 namespace FWtexture {
 
-// Images wider or taller than this are refused by the decoder (code 2945),
-// so a forged header cannot make it allocate more than
-// maxImageSide^2 x 4 bytes (256 MiB).
+// Images wider or taller than this are refused (code 2945).
 constexpr int32_t maxImageSide = 8192;
+// An image is also refused when its header claims more than
+// max(minimumDecodeBudget, maxExpansion x file size) bytes at four channels:
+// no real format packs pixels tighter than that, and a forged header in a
+// small file cannot make the decoder allocate more than 64 MiB.
+constexpr uint64_t minimumDecodeBudget = uint64_t{64} << 20;
+constexpr uint64_t maxExpansion = 4096;
+
+// The most bytes a file of `fileLength` bytes may decode to.
+uint64_t decodeBudget(uint32_t fileLength);
 
 // The loader hook installed at start-up: a registered generator of that
 // name fills the bitmap; otherwise "textures/<name>" is read from the
