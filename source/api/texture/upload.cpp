@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 namespace FWtexture {
 
@@ -57,25 +58,35 @@ void resample(bitmap& image, int32_t newWidth, int32_t newHeight) {
   const float stepY = static_cast<float>(static_cast<double>(height - 1) / (newHeight - 1));
   const float stepX = static_cast<float>(static_cast<double>(width - 1) / (newWidth - 1));
   const size_t rowBytes = static_cast<size_t>(width) * static_cast<size_t>(channels);
+
+  // The neighbour columns and weights are the same for every row.
+  std::vector<int32_t> left(static_cast<size_t>(newWidth));
+  std::vector<int32_t> right(static_cast<size_t>(newWidth));
+  std::vector<float> across(static_cast<size_t>(newWidth));
+  for (int32_t j = 0; j < newWidth; ++j) {
+    const float fx = stepX * static_cast<float>(j);
+    // The right neighbour is x0 + 1, so x0 stops one short of the last
+    // column; a one-column source uses its only column for both.
+    const int32_t x0 = std::max(0, std::min(static_cast<int32_t>(fx), width - 2));
+    left[j] = x0 * channels;
+    right[j] = std::min(x0 + 1, width - 1) * channels;
+    across[j] = fx - static_cast<float>(x0);
+  }
+
   uint8_t* write = out;
   for (int32_t i = 0; i < newHeight; ++i) {
     const float fy = stepY * static_cast<float>(i);
-    // The lower neighbour row is y0 + 1, so y0 stops one short of the last
-    // row; a one-row source uses its only row for both.
     const int32_t y0 = std::max(0, std::min(static_cast<int32_t>(fy), height - 2));
     const int32_t y1 = std::min(y0 + 1, height - 1);
     const float dy = fy - static_cast<float>(y0);
     const uint8_t* row0 = image.pixels + static_cast<size_t>(y0) * rowBytes;
     const uint8_t* row1 = image.pixels + static_cast<size_t>(y1) * rowBytes;
     for (int32_t j = 0; j < newWidth; ++j) {
-      const float fx = stepX * static_cast<float>(j);
-      const int32_t x0 = std::max(0, std::min(static_cast<int32_t>(fx), width - 2));
-      const int32_t x1 = std::min(x0 + 1, width - 1);
-      const float dx = fx - static_cast<float>(x0);
-      const uint8_t* p00 = row0 + x0 * channels;
-      const uint8_t* p10 = row0 + x1 * channels;
-      const uint8_t* p01 = row1 + x0 * channels;
-      const uint8_t* p11 = row1 + x1 * channels;
+      const float dx = across[j];
+      const uint8_t* p00 = row0 + left[j];
+      const uint8_t* p10 = row0 + right[j];
+      const uint8_t* p01 = row1 + left[j];
+      const uint8_t* p11 = row1 + right[j];
       for (int32_t c = 0; c < channels; ++c) {
         // The 0.5 added to the first term makes the truncation round.
         const double value = (static_cast<double>((1.0f - dx) * p00[c] * (1.0f - dy)) + 0.5) +
