@@ -29,6 +29,10 @@ int64_t stepStartSample(const song& music, int64_t step, bool swung) {
   return static_cast<int64_t>(std::llround(position * music.samplesPerStep()));
 }
 
+int64_t song::lengthSamples() const {
+  return stepStartSample(*this, static_cast<int64_t>(bars) * stepsPerBar, false);
+}
+
 namespace {
 
 // The chord sounding at `step` of a section whose progression starts on the

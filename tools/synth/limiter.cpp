@@ -98,9 +98,9 @@ stereoBuffer limit(const stereoBuffer& input, float gain, const std::vector<floa
     sum += ahead[i];
     if (i >= window) sum -= ahead[i - window];
     size_t count = std::min(i + 1, window);
-    // Before a full window the missing frames count as unity gain, which
-    // only the first frames of the song see.
-    double smoothed = (sum + static_cast<double>(window - count)) / static_cast<double>(window);
+    // Before a full window the missing frames count as the first frame's
+    // value, which covers every peak in the first window too.
+    double smoothed = (sum + static_cast<double>(window - count) * ahead[0]) / static_cast<double>(window);
     float applied = static_cast<float>(std::min<double>(smoothed, needed[i])) * gain;
     smallest = std::min(smallest, applied / gain);
     output.left[i] = input.left[i] * applied;

@@ -13,10 +13,10 @@ struct masteringReport {
   double deepestLimitingDb = 0.0;
 };
 
-// Brings `mix` to the target loudness under the true-peak ceiling: a gain,
-// the limiter, then the loudness measured again and the gain corrected (a
-// few rounds, as limiting takes some loudness away), and finally the fade
-// to silence over the last `fadeOut` seconds. Audio shorter than one
+// Fades the last `fadeOut` seconds of `mix` to silence, then brings it to
+// the target loudness under the true-peak ceiling: a gain, the limiter, the
+// loudness measured again and the gain corrected (a few rounds, as limiting
+// takes some loudness away). Audio shorter than one
 // loudness block keeps unity gain. Costs a few passes over the audio.
 masteringReport masterMix(stereoBuffer& mix, const masterSettings& settings);
 

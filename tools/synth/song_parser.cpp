@@ -89,7 +89,7 @@ class songParser {
         fail("unknown statement \"" + keyword + "\"");
       }
     }
-    if (result_.bars == 0) failAt(0, "the song has no \"bars\" statement");
+    if (result_.bars == 0) throw songError(fileName_ + ": the song has no \"bars\" statement");
     return result_;
   }
 
