@@ -32,20 +32,23 @@ struct interpolationTable {
 
 void channelPeaks(const std::vector<float>& samples, std::vector<float>& peaks) {
   static const interpolationTable table;
-  const int64_t frames = static_cast<int64_t>(samples.size());
-  auto at = [&](int64_t i) { return (i < 0 || i >= frames) ? 0.0f : samples[i]; };
+  const size_t frames = samples.size();
+  // Zeros on both sides spare the inner loop any bounds checks.
+  std::vector<float> padded(frames + 4 * halfTaps, 0.0f);
+  std::copy(samples.begin(), samples.end(), padded.begin() + 2 * halfTaps);
   // between[i]: the largest interpolated magnitude between frame i and i + 1.
-  std::vector<float> between(samples.size(), 0.0f);
-  for (int64_t i = 0; i < frames; ++i) {
+  std::vector<float> between(frames, 0.0f);
+  for (size_t i = 0; i < frames; ++i) {
+    const float* window = padded.data() + i + halfTaps + 1;  // frame i - halfTaps + 1
     float largest = 0.0f;
     for (int p = 1; p < phases; ++p) {
       float value = 0.0f;
-      for (int k = 0; k < 2 * halfTaps; ++k) value += table.taps[p][k] * at(i + k - halfTaps + 1);
+      for (int k = 0; k < 2 * halfTaps; ++k) value += table.taps[p][k] * window[k];
       largest = std::max(largest, std::fabs(value));
     }
     between[i] = largest;
   }
-  for (int64_t i = 0; i < frames; ++i) {
+  for (size_t i = 0; i < frames; ++i) {
     float largest = std::max(std::fabs(samples[i]), between[i]);
     if (i > 0) largest = std::max(largest, between[i - 1]);
     peaks[i] = std::max(peaks[i], largest);

@@ -11,15 +11,27 @@ namespace {
 constexpr int controlInterval = 16;  // samples between filter and pitch updates
 constexpr int maxUnison = 16;
 
-float oscillatorSample(oscillator& osc, waveform shape, double increment, randomSource& noise) {
+// Fills `out` with `count` samples of one oscillator; the switch sits
+// outside the loop so each waveform's loop stays tight.
+void addOscillator(oscillator& osc, waveform shape, double increment, randomSource& noise, float level, float* out,
+                   int count) {
   switch (shape) {
-    case waveform::sine: return osc.sine(increment);
-    case waveform::triangle: return osc.triangle(increment);
-    case waveform::saw: return osc.saw(increment);
-    case waveform::square: return osc.square(increment);
-    case waveform::noise: return noise.bipolar();
+    case waveform::sine:
+      for (int k = 0; k < count; ++k) out[k] += level * osc.sine(increment);
+      break;
+    case waveform::triangle:
+      for (int k = 0; k < count; ++k) out[k] += level * osc.triangle(increment);
+      break;
+    case waveform::saw:
+      for (int k = 0; k < count; ++k) out[k] += level * osc.saw(increment);
+      break;
+    case waveform::square:
+      for (int k = 0; k < count; ++k) out[k] += level * osc.square(increment);
+      break;
+    case waveform::noise:
+      for (int k = 0; k < count; ++k) out[k] += level * noise.bipolar();
+      break;
   }
-  return 0.0f;
 }
 
 float filtered(stateVariableFilter& filter, filterMode mode, float input) {
@@ -64,58 +76,68 @@ void renderSynthNote(const instrumentSettings& s, const trackPlan& plan, const n
   const float driveAmount = 1.0f + s.drive * 6.0f;
   const float driveNormal = 1.0f / std::tanh(driveAmount);
 
-  double increments[maxUnison], secondIncrements[maxUnison], subIncrement = 0.0;
+  double detuneRatio[maxUnison];
+  for (int u = 0; u < unison; ++u) detuneRatio[u] = std::pow(2.0, detune[u] / 1200.0);
+  const double secondRatio = std::pow(2.0, s.osc2Semitones / 12.0);
+  double increments[maxUnison], secondIncrements[maxUnison];
   float currentNote = event.glideFrom >= 0.0f ? event.glideFrom : event.note;
   const double glideCoefficient = s.glide > 0.0f ? std::exp(-controlInterval / (s.glide * rate / 3.0)) : 0.0;
-  float filterLevel = 0.0f;
-  float cutoffScale = std::pow(2.0f, s.keytrack * (event.note - 60.0f) / 12.0f);
+  const float cutoffScale = std::pow(2.0f, s.keytrack * (event.note - 60.0f) / 12.0f);
+  // Notes end once their release is 70 dB down.
+  const float silent = 3e-4f;
 
-  for (int64_t i = 0; i < maxLife; ++i) {
-    const int64_t sample = event.start + i;
-    const bool gate = i < event.length;
-    if (i % controlInterval == 0) {
-      currentNote = static_cast<float>(event.note + (currentNote - event.note) * glideCoefficient);
-      double vibratoOffset = 0.0;
-      if (s.vibratoDepth > 0.0f) {
-        double fadeIn = std::min(1.0, i / (0.4 * rate));
-        vibratoOffset = s.vibratoDepth * fadeIn * vibrato.sine(s.vibratoRate * controlInterval / rate);
-      }
-      double base = noteFrequency(currentNote + vibratoOffset) / rate;
-      for (int u = 0; u < unison; ++u) {
-        increments[u] = std::min(0.49, base * std::pow(2.0, detune[u] / 1200.0));
-        secondIncrements[u] = std::min(0.49, increments[u] * std::pow(2.0, s.osc2Semitones / 12.0));
-      }
-      subIncrement = base * 0.5;
-      double cutoff = plan.cutoff.valueAt(sample) * cutoffScale * std::pow(2.0, s.envelopeOctaves * filterLevel);
-      double resonance = plan.resonance.valueAt(sample);
-      filterLeft.tune(cutoff, resonance, rate);
-      filterRight.tune(cutoff, resonance, rate);
+  for (int64_t blockStart = 0; blockStart < maxLife; blockStart += controlInterval) {
+    const int count = static_cast<int>(std::min<int64_t>(controlInterval, maxLife - blockStart));
+    const int64_t sample = event.start + blockStart;
+    currentNote = static_cast<float>(event.note + (currentNote - event.note) * glideCoefficient);
+    double vibratoOffset = 0.0;
+    if (s.vibratoDepth > 0.0f) {
+      double fadeIn = std::min(1.0, blockStart / (0.4 * rate));
+      vibratoOffset = s.vibratoDepth * fadeIn * vibrato.sine(s.vibratoRate * controlInterval / rate);
     }
-    filterLevel = filterEnvelope.next(gate);
-    const float level = amp.next(gate);
-    if (!gate && level < 1e-4f) break;
-
-    float left = 0.0f, right = 0.0f;
+    const double base = noteFrequency(currentNote + vibratoOffset) / rate;
     for (int u = 0; u < unison; ++u) {
-      float value = oscillatorSample(main[u], s.osc1, increments[u], random);
-      if (s.osc2Level > 0.0f) value += s.osc2Level * oscillatorSample(second[u], s.osc2, secondIncrements[u], random);
-      left += value * gainLeft[u];
-      right += value * gainRight[u];
+      increments[u] = std::min(0.49, base * detuneRatio[u]);
+      secondIncrements[u] = std::min(0.49, increments[u] * secondRatio);
     }
-    float centre = 0.0f;
-    if (s.subLevel > 0.0f) centre += s.subLevel * sub.sine(subIncrement);
-    if (s.noiseLevel > 0.0f) centre += s.noiseLevel * random.bipolar();
-    left = filtered(filterLeft, s.filter, left + centre);
-    right = filtered(filterRight, s.filter, right + centre);
-    if (s.drive > 0.0f) {
-      left = std::tanh(left * driveAmount) * driveNormal;
-      right = std::tanh(right * driveAmount) * driveNormal;
+    const double cutoff = plan.cutoff.valueAt(sample) * cutoffScale * std::pow(2.0, s.envelopeOctaves * filterEnvelope.level());
+    const double resonance = plan.resonance.valueAt(sample);
+    filterLeft.tune(cutoff, resonance, rate);
+    filterRight.tune(cutoff, resonance, rate);
+
+    float left[controlInterval] = {}, right[controlInterval] = {}, centre[controlInterval] = {};
+    for (int u = 0; u < unison; ++u) {
+      float voice[controlInterval] = {};
+      addOscillator(main[u], s.osc1, increments[u], random, 1.0f, voice, count);
+      if (s.osc2Level > 0.0f) addOscillator(second[u], s.osc2, secondIncrements[u], random, s.osc2Level, voice, count);
+      for (int k = 0; k < count; ++k) {
+        left[k] += voice[k] * gainLeft[u];
+        right[k] += voice[k] * gainRight[u];
+      }
     }
-    if (sample >= windowStart && sample < windowEnd) {
-      const float gain = level * event.velocity;
-      out.left[sample - windowStart] += left * gain;
-      out.right[sample - windowStart] += right * gain;
+    if (s.subLevel > 0.0f) addOscillator(sub, waveform::sine, base * 0.5, random, s.subLevel, centre, count);
+    if (s.noiseLevel > 0.0f) addOscillator(sub, waveform::noise, 0.0, random, s.noiseLevel, centre, count);
+
+    bool finished = false;
+    for (int k = 0; k < count; ++k) {
+      const bool gate = blockStart + k < event.length;
+      filterEnvelope.next(gate);
+      const float level = amp.next(gate);
+      float outLeft = filtered(filterLeft, s.filter, left[k] + centre[k]);
+      float outRight = filtered(filterRight, s.filter, right[k] + centre[k]);
+      if (s.drive > 0.0f) {
+        outLeft = std::tanh(outLeft * driveAmount) * driveNormal;
+        outRight = std::tanh(outRight * driveAmount) * driveNormal;
+      }
+      const int64_t at = sample + k;
+      if (at >= windowStart && at < windowEnd) {
+        const float gain = level * event.velocity;
+        out.left[at - windowStart] += outLeft * gain;
+        out.right[at - windowStart] += outRight * gain;
+      }
+      finished = !gate && level < silent;
     }
+    if (finished) break;
   }
 }
 
