@@ -37,6 +37,27 @@ std::vector<double> bandPowers(const stereoBuffer& audio, const std::vector<doub
   return powers;
 }
 
+// Energy per pitch class from Goertzel filters on every note from C3 to C6
+// over quarter-second frames: the key and chords should show through.
+std::vector<double> pitchClassEnergy(const stereoBuffer& audio) {
+  std::vector<double> classes(12, 0.0);
+  const size_t frame = sampleRate / 4;
+  for (int note = 48; note <= 84; ++note) {
+    double frequency = 440.0 * std::pow(2.0, (note - 69) / 12.0);
+    double coefficient = 2.0 * std::cos(2.0 * pi * frequency / sampleRate);
+    for (size_t start = 0; start + frame <= audio.frames(); start += frame) {
+      double s1 = 0.0, s2 = 0.0;
+      for (size_t i = start; i < start + frame; ++i) {
+        double s0 = 0.5 * (audio.left[i] + audio.right[i]) + coefficient * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+      }
+      classes[note % 12] += s1 * s1 + s2 * s2 - coefficient * s1 * s2;
+    }
+  }
+  return classes;
+}
+
 void printTempo(const stereoBuffer& audio, std::FILE* out) {
   const size_t hop = 220;
   const double framesPerSecond = static_cast<double>(sampleRate) / hop;
@@ -121,6 +142,19 @@ void printAnalysis(const stereoBuffer& audio, const song& music, int firstBar, s
     std::fprintf(out, "%-10s %2d-%-3d", part.name.c_str(), part.firstBar, part.lastBar);
     for (double band : bands) std::fprintf(out, " %6.1f", toDb(band));
     std::fprintf(out, "   %8.1f  %10.2f\n", toDb(side) - toDb(mid), lr / std::sqrt(std::max(ll * rr, 1e-30)));
+  }
+
+  static const char* names[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+  std::fprintf(out, "\nsection     pitch classes, strongest first (dB under the strongest)\n");
+  for (const section& part : music.sections) {
+    size_t start = barStart(part.firstBar), end = barStart(part.lastBar + 1);
+    if (start >= end) continue;
+    std::vector<double> classes = pitchClassEnergy(slice(audio, start, end));
+    std::vector<int> order = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return classes[a] > classes[b]; });
+    std::fprintf(out, "%-10s", part.name.c_str());
+    for (int pc : order) std::fprintf(out, " %s %.0f", names[pc], toDb(classes[pc]) - toDb(classes[order[0]]));
+    std::fprintf(out, "\n");
   }
 }
 

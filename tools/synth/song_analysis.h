@@ -8,8 +8,9 @@
 namespace songsynth {
 
 // Prints what the rendered song looks like to a meter, so it can be judged
-// without ears: level and loudness per bar, spectrum bands, stereo width
-// and correlation per section, DC, and the tempo found from the onsets.
+// without ears: level and loudness per bar, spectrum bands, stereo width,
+// correlation and pitch classes per section, DC, and the tempo found from
+// the onsets.
 // `firstBar` is the bar the audio starts at. A few passes over the audio.
 void printAnalysis(const stereoBuffer& audio, const song& music, int firstBar, std::FILE* out);
 
