@@ -151,11 +151,7 @@ void shutdown() {
     if (package != nullptr) closePackage(package);
   });
   guarded([] {
-    if (music != nullptr) {
-      delete music->stream;
-      delete music;
-      music = nullptr;
-    }
+    releaseMusic();
     halt(0);
   });
   halt(0);
@@ -164,6 +160,7 @@ void shutdown() {
 void runShow() {
   initShell();
   guarded([] { openPackage(); });
+  guarded([] { openMusic(128.0); });
   loadAll();
   runMainLoop();
   shutdown();
