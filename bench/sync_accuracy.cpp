@@ -127,6 +127,7 @@ bool measure(const std::string& mp3, double songSeconds, platform::positionSourc
   std::vector<double> steps;
   int backwards = 0;
   int stalls = 0;
+  double longestGap = 0.0;
   for (size_t i = 0; i < frames.size(); ++i) {
     const frameSample& f = frames[i];
     const bool midSong = f.wall >= 0.5 && f.heard < songSeconds - 0.1;
@@ -137,7 +138,11 @@ bool measure(const std::string& mp3, double songSeconds, platform::positionSourc
     if (i == 0) continue;
     const frameSample& previous = frames[i - 1];
     if (f.position < previous.position) ++backwards;
-    if (midSong && f.position == previous.position) ++stalls;
+    // A poll that comes late is followed at once by the next one; only a
+    // position that stands still while time passes is a stall.
+    const double wallStep = f.wall - previous.wall;
+    longestGap = std::max(longestGap, wallStep);
+    if (midSong && f.position == previous.position && wallStep > 0.005) ++stalls;
     if (midSong) steps.push_back((f.heard - previous.heard) - (f.wall - previous.wall));
   }
   const spread d = spreadOf(drift);
@@ -152,7 +157,9 @@ bool measure(const std::string& mp3, double songSeconds, platform::positionSourc
               d.min * 1000.0, d.max * 1000.0, drift.empty() ? 0.0 : drift.back() * 1000.0);
   std::printf("frame step - wall step: sd %.3f ms, min %+.3f ms, max %+.3f ms\n",
               s.deviation * 1000.0, s.min * 1000.0, s.max * 1000.0);
-  std::printf("steps backwards: %d; frames without progress: %d\n", backwards, stalls);
+  std::printf("steps backwards: %d; frames without progress: %d; longest gap between polls: "
+              "%.1f ms\n",
+              backwards, stalls, longestGap * 1000.0);
   std::printf("device consumption (handed - wall) drift: min %+.2f ms, max %+.2f ms, at the "
               "end %+.2f ms\n",
               device.min * 1000.0, device.max * 1000.0,

@@ -38,7 +38,8 @@ void closeDeviceAtExit() {
 // Drivers that accept samples without playing them: they pace themselves
 // with sleeps, so only the real-time clock tells where the song is.
 bool pretendDriver(const char* driver) {
-  return driver != nullptr && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0);
+  return driver != nullptr &&
+         (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0);
 }
 
 // About 20 ms of sound per callback: short enough for a prompt start,
@@ -89,8 +90,10 @@ class sdlAudioStream : public musicStream {
       }
     }
     if (device_ != 0) driver_ = SDL_GetCurrentAudioDriver();
-    followsDevice_ = device_ != 0 && (clock == positionSource::automatic ? !pretendDriver(driver_)
-                                                                      : clock == positionSource::followDevice);
+    const bool wantDevice = clock == positionSource::automatic
+                                ? !pretendDriver(driver_)
+                                : clock == positionSource::followDevice;
+    followsDevice_ = device_ != 0 && wantDevice;
     // After a callback the device holds the buffer just handed and about
     // one more it is still playing.
     const uint64_t latency = 2u * static_cast<uint64_t>(obtained.samples);

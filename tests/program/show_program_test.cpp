@@ -92,7 +92,8 @@ std::string makeFolder(const std::vector<testing_support::zipEntry>& entries) {
 
 // A folder whose package has a soundtrack of `seconds` of tone.
 std::string makeFolderWithSoundtrack(double seconds) {
-  return makeFolder({{"readme.txt", "a minimal package"}, {soundtrackEntry, toneOf(seconds), true}});
+  return makeFolder(
+      {{"readme.txt", "a minimal package"}, {soundtrackEntry, toneOf(seconds), true}});
 }
 
 TEST(ShowProgram, RunsHeadlessUntilTerminatedAndEndsCleanly) {
