@@ -17,6 +17,7 @@ namespace {
 using testing_support::encodeToneMp3;
 using testing_support::toneSpec;
 
+// The stream reads `mp3` while it plays: keep it alive until the stream goes.
 std::unique_ptr<musicStream> open(const std::string& mp3) {
   return std::unique_ptr<musicStream>(platform::openAudioStream(
       reinterpret_cast<const uint8_t*>(mp3.data()), static_cast<uint32_t>(mp3.size())));
@@ -53,7 +54,8 @@ playback playToTheEnd(musicStream& stream, std::chrono::seconds limit) {
 TEST(AudioStream, TakesRateAndLengthFromTheStream) {
   toneSpec stereo;
   stereo.seconds = 0.5;
-  auto stream = open(encodeToneMp3(stereo));
+  const std::string stereoMp3 = encodeToneMp3(stereo);
+  auto stream = open(stereoMp3);
   EXPECT_EQ(stream->frequency(), 44100.0f);
   EXPECT_EQ(stream->lengthSeconds(), 0.5f);
   EXPECT_FALSE(stream->isPlaying());
@@ -65,7 +67,8 @@ TEST(AudioStream, TakesRateAndLengthFromTheStream) {
   mono.channels = 1;
   mono.kilobitsPerSecond = 64;
   stream.reset();  // one device at a time
-  stream = open(encodeToneMp3(mono));
+  const std::string monoMp3 = encodeToneMp3(mono);
+  stream = open(monoMp3);
   EXPECT_EQ(stream->frequency(), 22050.0f);
   EXPECT_EQ(stream->lengthSeconds(), 1.25f);
 }
@@ -73,7 +76,8 @@ TEST(AudioStream, TakesRateAndLengthFromTheStream) {
 TEST(AudioStream, PlaysInRealTimeWithoutGoingBackAndStopsAfterTheLastSample) {
   toneSpec tone;
   tone.seconds = 0.6;
-  auto stream = open(encodeToneMp3(tone));
+  const std::string mp3 = encodeToneMp3(tone);
+  auto stream = open(mp3);
   const playback run = playToTheEnd(*stream, std::chrono::seconds(10));
   ASSERT_TRUE(run.ended);
   EXPECT_TRUE(run.neverWentBack);
@@ -113,7 +117,8 @@ TEST(AudioStream, WithoutASoundDeviceItStillPlaysInRealTime) {
   toneSpec tone;
   tone.seconds = 0.3;
   testing::internal::CaptureStderr();
-  auto stream = open(encodeToneMp3(tone));
+  const std::string mp3 = encodeToneMp3(tone);
+  auto stream = open(mp3);
   const std::string errors = testing::internal::GetCapturedStderr();
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   EXPECT_NE(errors.find("no sound device could be opened"), std::string::npos) << errors;
