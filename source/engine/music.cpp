@@ -1,6 +1,13 @@
 #include "engine/music.h"
 
+#include "engine/errors.h"
+#include "engine/package.h"
+#include "platform/audio_stream.h"
+
+#include <cstdio>
+
 soundtrack* music = nullptr;
+fileBuffer musicBuffer;
 
 float msPerRowFor(float tempo) { return static_cast<float>(60000.0 / (tempo * 8.0)); }
 
@@ -12,4 +19,22 @@ soundtrack* makeSoundtrack(musicStream* stream, double tempo) {
   song->rowsPerBeat = 8.0f;
   song->msPerRow = msPerRowFor(song->tempo);
   return song;
+}
+
+void openMusic(double tempo) {
+  if (package == nullptr) throw errorCode::engineNoPackage;
+  char path[64];
+  std::snprintf(path, sizeof path, "sfx/%s", soundtrackFileName);
+  readFile(path, musicBuffer);
+  musicStream* stream = platform::openAudioStream(musicBuffer.data, musicBuffer.length);
+  music = makeSoundtrack(stream, tempo);
+}
+
+void releaseMusic() {
+  if (music != nullptr) {
+    delete music->stream;
+    delete music;
+    music = nullptr;
+  }
+  musicBuffer.release();
 }

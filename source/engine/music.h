@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/file_buffer.h"
+
 #include <cstdint>
 
 // The show's one source of time: the soundtrack as the listener hears it.
@@ -38,3 +40,19 @@ float msPerRowFor(float tempo);
 
 // Makes `music` from a stream at the given tempo; takes ownership.
 soundtrack* makeSoundtrack(musicStream* stream, double tempo);
+
+// The soundtrack's package entry, under "sfx/".
+constexpr const char* soundtrackFileName = "MarbleHollow_Rhythm.mp3";
+
+// The compressed soundtrack, held from openMusic until releaseMusic: the
+// stream decodes from it while it plays.
+extern fileBuffer musicBuffer;
+
+// Reads the soundtrack from the package and opens it for playing at `tempo`
+// beats per minute into `music`. Throws 4129 without an open package, 258
+// when the entry is missing. A soundtrack that cannot be decoded is reported
+// and opens as a stream that never plays.
+void openMusic(double tempo);
+
+// Stops and releases `music` (if any) and frees musicBuffer, in that order.
+void releaseMusic();

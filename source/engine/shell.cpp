@@ -193,11 +193,7 @@ void shutdown() {
     if (package != nullptr) closePackage(package);
   });
   guarded([] {
-    if (music != nullptr) {
-      delete music->stream;
-      delete music;
-      music = nullptr;
-    }
+    releaseMusic();
     NGcommon::deleteAllItems();
     halt(0);
   });
@@ -207,6 +203,7 @@ void shutdown() {
 void runShow() {
   initShell();
   guarded([] { openPackage(); });
+  guarded([] { openMusic(128.0); });
   loadAll();
   guarded([] { bindShellGroups(); });
   runMainLoop();

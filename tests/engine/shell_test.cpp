@@ -43,11 +43,7 @@ class ShellLoop : public ::testing::Test {
   void TearDown() override {
     activePresenter = windowPresenter();
     frameCallback = nullptr;
-    if (music != nullptr) {
-      delete music->stream;
-      delete music;
-      music = nullptr;
-    }
+    releaseMusic();
     clock60 = nullptr;
   }
   scriptedPresenter presenter_;

@@ -1,5 +1,6 @@
 // Runs the show's executable headless, the way a user without a screen
 // would, and checks how it ends.
+#include "support/test_mp3.h"
 #include "support/test_package.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -23,6 +25,7 @@ struct showRun {
   bool exited = false;    // ended by itself (not by a signal)
   int status = -1;        // exit status when it exited
   bool stillRunning = false;  // was alive when the signal was sent
+  double seconds = 0.0;   // from start to end
   std::string errors;     // what it wrote on stderr
 };
 
@@ -50,7 +53,8 @@ showRun runShow(const std::string& folder, std::chrono::milliseconds wait, int s
   }
   showRun run;
   int status = 0;
-  const auto deadline = std::chrono::steady_clock::now() + wait;
+  const auto started = std::chrono::steady_clock::now();
+  const auto deadline = started + wait;
   pid_t done = 0;
   while (std::chrono::steady_clock::now() < deadline) {
     done = waitpid(child, &status, WNOHANG);
@@ -62,6 +66,7 @@ showRun runShow(const std::string& folder, std::chrono::milliseconds wait, int s
     kill(child, signalNumber != 0 ? signalNumber : SIGKILL);
     waitpid(child, &status, 0);
   }
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   run.exited = WIFEXITED(status);
   run.status = run.exited ? WEXITSTATUS(status) : -1;
   run.errors = readFile(errorPath);
@@ -71,19 +76,39 @@ showRun runShow(const std::string& folder, std::chrono::milliseconds wait, int s
 // A track file with a key count of 0.
 const std::string noKeys("\0\0\0\0", 4);
 
-// A folder holding a minimal pack.zip.
-std::string makeFolder() {
+const char* const soundtrackEntry = "sfx/MarbleHollow_Rhythm.mp3";
+
+std::string toneOf(double seconds) {
+  testing_support::toneSpec tone;
+  tone.seconds = seconds;
+  tone.sampleRate = 22050;
+  tone.channels = 1;
+  return testing_support::encodeToneMp3(tone);
+}
+
+// A folder whose pack.zip holds `entries` and, unless they bring their own,
+// the clear-colour tracks the shell binds (with no keys).
+std::string makeFolder(std::vector<testing_support::zipEntry> entries) {
   const std::string folder = testing_support::makeTempFolder();
   if (folder.empty()) return folder;
-  testing_support::writeZip(folder + "/pack.zip", {{"readme.txt", "a minimal package"},
-                                                    {"script/sync_clear.c.r.track", noKeys},
-                                                    {"script/sync_clear.c.g.track", noKeys},
-                                                    {"script/sync_clear.c.b.track", noKeys}});
+  for (const char* name : {"script/sync_clear.c.r.track", "script/sync_clear.c.g.track",
+                           "script/sync_clear.c.b.track"}) {
+    bool present = false;
+    for (const testing_support::zipEntry& entry : entries) present |= entry.name == name;
+    if (!present) entries.push_back({name, noKeys});
+  }
+  if (!testing_support::writeZip(folder + "/pack.zip", entries)) return "";
   return folder;
 }
 
+// A folder whose package has a soundtrack of `seconds` of tone.
+std::string makeFolderWithSoundtrack(double seconds) {
+  return makeFolder(
+      {{"readme.txt", "a minimal package"}, {soundtrackEntry, toneOf(seconds), true}});
+}
+
 TEST(ShowProgram, RunsHeadlessUntilTerminatedAndEndsCleanly) {
-  const std::string folder = makeFolder();
+  const std::string folder = makeFolderWithSoundtrack(30.0);
   ASSERT_FALSE(folder.empty());
   const showRun run = runShow(folder, std::chrono::seconds(3), SIGTERM);
   EXPECT_TRUE(run.stillRunning) << "the show ended by itself:\n" << run.errors;
@@ -107,7 +132,7 @@ TEST(ShowProgram, WithoutAPackageItHaltsWithCode257) {
 }
 
 TEST(ShowProgram, WithoutAnyVideoDriverItSaysSoAndExits) {
-  const std::string folder = makeFolder();
+  const std::string folder = makeFolder({});
   ASSERT_FALSE(folder.empty());
   const showRun run = runShow(folder, std::chrono::seconds(20), 0, "no-such-driver");
   EXPECT_FALSE(run.stillRunning);
@@ -117,12 +142,10 @@ TEST(ShowProgram, WithoutAnyVideoDriverItSaysSoAndExits) {
 }
 
 TEST(ShowProgram, ABrokenClearTrackHaltsWithCode3NamingTheTrack) {
-  const std::string folder = testing_support::makeTempFolder();
-  ASSERT_FALSE(folder.empty());
   const std::string claimsOneKey("\1\0\0\0\0\0", 6);
-  testing_support::writeZip(folder + "/pack.zip", {{"script/sync_clear.c.r.track", noKeys},
-                                                    {"script/sync_clear.c.g.track", claimsOneKey},
-                                                    {"script/sync_clear.c.b.track", noKeys}});
+  const std::string folder = makeFolder({{soundtrackEntry, toneOf(10.0), true},
+                                         {"script/sync_clear.c.g.track", claimsOneKey}});
+  ASSERT_FALSE(folder.empty());
   const showRun run = runShow(folder, std::chrono::seconds(20), 0);
   EXPECT_FALSE(run.stillRunning);
   EXPECT_EQ(run.status, 3);
@@ -137,12 +160,49 @@ TEST(ShowProgram, ABrokenClearTrackHaltsWithCode3NamingTheTrack) {
 }
 
 TEST(ShowProgram, EndsCleanlyOnInterrupt) {
-  const std::string folder = makeFolder();
+  const std::string folder = makeFolderWithSoundtrack(30.0);
   ASSERT_FALSE(folder.empty());
   const showRun run = runShow(folder, std::chrono::seconds(2), SIGINT);
   EXPECT_TRUE(run.stillRunning) << run.errors;
   EXPECT_TRUE(run.exited) << run.errors;
   EXPECT_EQ(run.status, 0) << run.errors;
+}
+
+TEST(ShowProgram, WithoutTheSoundtrackItHaltsWithCode258) {
+  const std::string folder = makeFolder({{"sfx/other.mp3", toneOf(0.2), true}});
+  ASSERT_FALSE(folder.empty());
+  const showRun run = runShow(folder, std::chrono::seconds(20), 0);
+  EXPECT_FALSE(run.stillRunning);
+  EXPECT_TRUE(run.exited);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.errors.find("Engine halted: PACKAGE: File not found inside the package file\n"
+                            "Engine halted: Engine halt requested due to fatal error.\n"
+                            "Framework v0.3.0.4 released with error code 0x102."),
+            std::string::npos)
+      << run.errors;
+}
+
+TEST(ShowProgram, PlaysItsSoundtrackAndEndsWithTheSong) {
+  const std::string folder = makeFolderWithSoundtrack(2.0);
+  ASSERT_FALSE(folder.empty());
+  const showRun run = runShow(folder, std::chrono::seconds(20), 0);
+  EXPECT_FALSE(run.stillRunning) << run.errors;
+  EXPECT_TRUE(run.exited) << run.errors;
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_GT(run.seconds, 1.5);
+  EXPECT_LT(run.seconds, 10.0);
+  EXPECT_EQ(run.errors.find("Engine halted"), std::string::npos) << run.errors;
+}
+
+TEST(ShowProgram, AnUndecodableSoundtrackIsReportedAndTheShowEndsNormally) {
+  const std::string folder = makeFolder({{soundtrackEntry, std::string(5000, 'x')}});
+  ASSERT_FALSE(folder.empty());
+  const showRun run = runShow(folder, std::chrono::seconds(20), 0);
+  EXPECT_FALSE(run.stillRunning) << run.errors;
+  EXPECT_TRUE(run.exited) << run.errors;
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_NE(run.errors.find("The soundtrack could not be decoded"), std::string::npos)
+      << run.errors;
 }
 
 }  // namespace

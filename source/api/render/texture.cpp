@@ -4,6 +4,10 @@
 #include "api/gl/extensions.h"
 #include "api/gl/state.h"
 #include "api/math/matrix.h"
+#include "api/texture/registry.h"
+#include "api/texture/upload.h"
+
+#include <memory>
 
 namespace FWrender {
 
@@ -16,6 +20,25 @@ void bindOnUnit(int32_t unit, GLuint name) {
 }
 
 }  // namespace
+
+void texture::load() {
+  if (glId != 0) return;
+  const std::string key = FWtexture::cacheKey(name, params);
+  auto cached = FWtexture::textureCache.find(key);
+  if (cached != FWtexture::textureCache.end()) {
+    glId = cached->second;
+    return;
+  }
+  if (FWtexture::textureLoader == nullptr) return;
+
+  int32_t flag = 0;
+  std::unique_ptr<FWtexture::bitmap> image;
+  FWtexture::textureLoader(name.c_str(), flag, image);
+  // Without a bitmap nothing is cached, so a later load tries again.
+  if (!image) return;
+  if (flag == 1) FWtexture::uploadBitmap(*image, *this);
+  FWtexture::textureCache[key] = glId;
+}
 
 void texture::bind() {
   gfx::enableTexturing();

@@ -15,6 +15,12 @@ class texture {
   texture() = default;
   virtual ~texture() = default;
 
+  // Turns name and params into glId: from textureCache when the same name
+  // and parameter codes were loaded before, otherwise through the loader
+  // hook (generator or package image), resampled and uploaded. Does nothing
+  // when glId is set. Needs a current context; throws what the hook throws
+  // (258 missing file, 2945 undecodable image).
+  void load();
   // Enables texturing on every unit, selects `unit`, binds the texture (the
   // white default texture on unit 0 when it has no GL name, none elsewhere)
   // and loads the texture matrix. Leaves GL_TEXTURE as the matrix mode.

@@ -1,0 +1,157 @@
+#include "api/render/render_target.h"
+
+#include "api/gl/extensions.h"
+#include "api/gl/state.h"
+
+namespace FWrender {
+
+bool framebufferReady = false;
+
+namespace {
+
+// The engine has no framebuffer-specific code; failures halt with code 1.
+constexpr int32_t framebufferFailure = 1;
+
+bool framebufferEntryPointsPresent() {
+  return ext::glGenFramebuffersEXT != nullptr && ext::glBindFramebufferEXT != nullptr &&
+         ext::glFramebufferTexture2DEXT != nullptr &&
+         ext::glCheckFramebufferStatusEXT != nullptr && ext::glGenRenderbuffersEXT != nullptr &&
+         ext::glBindRenderbufferEXT != nullptr && ext::glRenderbufferStorageEXT != nullptr &&
+         ext::glGenerateMipmapEXT != nullptr && ext::glDeleteFramebuffersEXT != nullptr &&
+         ext::glDeleteRenderbuffersEXT != nullptr && ext::glDrawBuffers != nullptr;
+}
+
+std::unique_ptr<texture> colourTexture() {
+  auto made = std::make_unique<texture>();
+  made->params.format = 1;
+  made->params.dataType = 1;
+  made->params.generateMipmap = true;
+  made->params.magFilter = 0;
+  made->params.minFilter = 5;
+  return made;
+}
+
+std::unique_ptr<texture> depthTexture() {
+  auto made = std::make_unique<texture>();
+  made->params.depth = true;
+  made->params.format = 11;
+  made->params.dataType = 5;
+  made->params.magFilter = 0;
+  made->params.minFilter = 0;
+  made->params.generateMipmap = false;
+  return made;
+}
+
+void createStorage(texture& target) {
+  if (target.glId != 0) return;
+  target.params.width = renderTargetSide;
+  target.params.height = renderTargetSide;
+  target.glId = gfx::createTexture(target.params, nullptr);
+}
+
+void requireComplete() {
+  const GLenum status = ext::glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
+  framebufferReady = status == GL_FRAMEBUFFER_COMPLETE_EXT;
+  if (!framebufferReady) {
+    ext::glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
+    ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    throw framebufferFailure;
+  }
+}
+
+void assemble(RenderTarget& target) {
+  ext::glGenFramebuffersEXT(1, &target.framebuffer);
+  ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, target.framebuffer);
+
+  target.colourRenderbuffers.assign(static_cast<size_t>(target.colourCount), 0);
+  for (int32_t i = 0; i < target.colourCount; ++i) {
+    // Each attachment gets a renderbuffer name of its own; no depth storage
+    // goes with it, since the depth texture below is the depth attachment.
+    ext::glGenRenderbuffersEXT(1, &target.colourRenderbuffers[i]);
+    ext::glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, target.colourRenderbuffers[i]);
+    const GLenum attachment = GL_COLOR_ATTACHMENT0_EXT + static_cast<GLenum>(i);
+    ext::glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, attachment, GL_TEXTURE_2D,
+                                   target.colourTextures[i]->glId, 0);
+    target.drawBuffers[i] = attachment;
+    requireComplete();
+  }
+
+  if (target.hasDepthTexture) {
+    ext::glGenRenderbuffersEXT(1, &target.depthRenderbuffer);
+    ext::glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, target.depthRenderbuffer);
+    ext::glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT32,
+                                  target.depthTexture->params.width,
+                                  target.depthTexture->params.height);
+    ext::glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
+    ext::glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_TEXTURE_2D,
+                                   target.depthTexture->glId, 0);
+  }
+
+  if (target.colourCount > 0) {
+    ext::glDrawBuffers(target.colourCount, target.drawBuffers.data());
+  } else {
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+  }
+  requireComplete();
+
+  ext::glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
+  ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+}
+
+}  // namespace
+
+std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments) {
+  auto target = std::make_unique<RenderTarget>();
+  const int32_t requested = requestedAttachments > 0 ? requestedAttachments : 0;
+  target->colourCount = requested % 15;
+  target->hasDepthTexture = 1;
+  target->mipmapOnLeave = true;
+
+  for (int32_t i = 0; i < requested; ++i) {
+    target->colourTextures.push_back(colourTexture());
+    createStorage(*target->colourTextures.back());
+  }
+  target->depthTexture = depthTexture();
+  createStorage(*target->depthTexture);
+  target->drawBuffers.assign(static_cast<size_t>(target->colourCount), GL_NONE);
+
+  if (!framebufferEntryPointsPresent()) {
+    framebufferReady = false;
+    throw framebufferFailure;
+  }
+  framebufferReady = true;
+  assemble(*target);
+  return target;
+}
+
+void enter(const RenderTarget& target) {
+  ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, target.framebuffer);
+}
+
+void leave(RenderTarget& target) {
+  ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+  if (!target.mipmapOnLeave) return;
+  for (int32_t i = 0; i < target.colourCount; ++i) {
+    texture& colour = *target.colourTextures[i];
+    colour.bind();
+    ext::glGenerateMipmapEXT(GL_TEXTURE_2D);
+    colour.unbind();
+  }
+}
+
+void release(std::unique_ptr<RenderTarget>& target) {
+  if (!target) return;
+  if (framebufferReady) {
+    ext::glDeleteFramebuffersEXT(1, &target->framebuffer);
+    for (GLuint& renderbuffer : target->colourRenderbuffers) {
+      if (renderbuffer != 0) ext::glDeleteRenderbuffersEXT(1, &renderbuffer);
+    }
+    if (target->depthRenderbuffer != 0) {
+      ext::glDeleteRenderbuffersEXT(1, &target->depthRenderbuffer);
+    }
+  }
+  target.reset();
+}
+
+}  // namespace FWrender

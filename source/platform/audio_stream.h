@@ -1,0 +1,38 @@
+#pragma once
+
+#include "engine/music.h"
+
+#include <cstdint>
+
+namespace platform {
+
+// Opens the sound output for an MP3 held in memory and returns it as the
+// show's music stream, ready to play; the caller owns it. `bytes` are read
+// while the stream plays and must outlive it. Cost: one scan over the frame
+// headers; decoding happens bit by bit on the audio thread while it plays.
+//
+// Never fails: with no sound device the stream plays silently against the
+// real-time clock, and a stream that cannot be decoded is reported on stderr
+// and comes back as one that never plays (position 0, not playing).
+//
+// The position follows the device's consumption, or the real-time clock on
+// drivers that only pretend to play (dummy, disk); `clock` can force either,
+// for benchmarks that compare the two.
+enum class positionSource { automatic, followDevice, realTime };
+musicStream* openAudioStream(const uint8_t* bytes, uint32_t length,
+                             positionSource clock = positionSource::automatic);
+
+// What a stream from openAudioStream has given its sound device, for
+// benchmarks and diagnostics.
+struct audioDeviceReport {
+  const char* driver = "";     // SDL's audio driver ("" when none opened)
+  bool followsDevice = false;  // false: the position follows the real-time clock
+  uint64_t handedFrames = 0;   // sample frames handed to the device, silence included
+  uint64_t decodedFrames = 0;  // of those, decoded from the stream
+};
+
+// The report for `stream`; all zero for any other kind of stream. Takes the
+// stream's lock briefly.
+audioDeviceReport deviceReportOf(musicStream* stream);
+
+}  // namespace platform
