@@ -1,8 +1,5 @@
 // The built pack's pictures and models through the engine's own image
-// decoder, texture upload, 3DS parser and model builder. Compiled only where
-// the render framework (texture loader, 3DS parser) is part of the tree.
-#if __has_include("api/model/build_models.h") && __has_include("api/texture/package_loader.h")
-
+// decoder, texture upload, 3DS parser and model builder.
 #include "api/model/build_models.h"
 #include "api/model/parse3ds.h"
 #include "api/render/model.h"
@@ -108,5 +105,3 @@ TEST_F(PackThroughEngineLoaders, TitleCapsStayFlatAndWallsFaceOutwards) {
 }
 
 }  // namespace
-
-#endif

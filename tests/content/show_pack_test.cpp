@@ -175,6 +175,26 @@ TEST(ShowPack, ModelsReadBackChunkByChunk) {
   EXPECT_EQ(title.objects[0].groups.at(0).material, title.materials[0].name);
 }
 
+TEST(ShowPack, PacktoolModelInfoBuildsBothModels) {
+  const std::string folder = testing_support::makeTempFolder();
+  for (const char* name : {"cube10by10.3ds", "title.3ds"}) {
+    SCOPED_TRACE(name);
+    const std::string& bytes = builtPack().at(std::string("models/") + name);
+    const auto written = chunk_reader::read(bytes);
+    testing_support::writeWholeFile(folder + "/" + name, bytes);
+    const auto info = run(std::string(AMBER_PACKTOOL_EXECUTABLE) + " model-info " + folder + "/" + name);
+    EXPECT_EQ(info.status, 0) << info.output;
+    // One line per model: name, vertices, faces, groups; smooth objects keep their vertices.
+    std::string expected;
+    for (const auto& o : written.objects) {
+      expected += o.name + "\t" + std::to_string(o.vertices.size()) + "\t" + std::to_string(o.faces.size()) +
+                  "\t1\n";
+    }
+    EXPECT_EQ(info.output, expected);
+  }
+  fs::remove_all(folder);
+}
+
 TEST(ShowPack, BuildsAreByteIdentical) {
   const std::string folder = testing_support::makeTempFolder();
   const content::packSources sources{AMBER_CONTENT_FOLDER, ""};
