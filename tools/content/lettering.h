@@ -37,7 +37,8 @@ class lettering {
 
   // The file of DejaVu Sans Bold: asked of fontconfig, else its path in
   // Debian's fonts-dejavu-core. Throws contentError when neither has it.
-  // Not thread-safe on first call.
+  // The first call loads fontconfig's configuration (tens of milliseconds);
+  // later calls return the path found then.
   static std::string showFontPath();
 
   // Renders one line of `text` (ASCII) at an em size of `pixelHeight` pixels

@@ -10,8 +10,10 @@ namespace {
 
 const char* const interpolationNames[] = {"step", "linear", "smooth", "ramp"};
 
-// Room the engine has for a track file name, terminator included.
-constexpr size_t trackPathCapacity = 260;
+// The longest entry name the engine can look up: its file-name buffer holds
+// 260 bytes with the terminator, but the package lookup never matches a
+// name of 256 characters or more.
+constexpr size_t longestEntryName = 255;
 
 void putLittleEndian32(std::string& out, uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
@@ -54,7 +56,7 @@ std::string trackNameProblem(const std::string& trackName) {
                          (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';
     if (!allowed) return "track name \"" + trackName + "\" may hold only letters, digits, '.', '_' and '-'";
   }
-  if (trackEntryName(trackName).size() + 1 > trackPathCapacity) {
+  if (trackEntryName(trackName).size() > longestEntryName) {
     return "track name \"" + trackName + "\" is too long for a track file name";
   }
   return "";

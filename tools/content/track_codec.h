@@ -43,8 +43,8 @@ int interpolationFromName(const std::string& name);
 std::string trackEntryName(const std::string& trackName);
 
 // Empty when `trackName` can name a track file; otherwise why not (bad
-// characters, or an entry name that does not fit the engine's 260-byte
-// file-name buffer).
+// characters, or an entry name longer than the 255 characters the engine's
+// package lookup can match).
 std::string trackNameProblem(const std::string& trackName);
 
 // The file bytes for `keys`, exactly 4 + 9 * count. Does not check order.

@@ -25,8 +25,11 @@ bool endsWith(const std::string& text, const std::string& end) {
 // "script/sync_tent.fade.track" or "sync_tent.fade.track" -> "tent.fade"; empty otherwise.
 std::string trackNameOf(const std::string& path) {
   const std::string file = fs::path(path).filename().string();
-  if (file.rfind(trackPrefix, 0) != 0 || !endsWith(file, trackSuffix)) return "";
-  return file.substr(5, file.size() - 5 - 6);
+  const std::string prefix(trackPrefix), suffix(trackSuffix);
+  if (file.rfind(prefix, 0) != 0 || !endsWith(file, suffix) || file.size() <= prefix.size() + suffix.size()) {
+    return "";
+  }
+  return file.substr(prefix.size(), file.size() - prefix.size() - suffix.size());
 }
 
 void appendTrack(std::vector<content::namedTrack>& tracks, std::string& notes, const std::string& name,
