@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 struct geometryCase {
@@ -38,7 +40,12 @@ INSTANTIATE_TEST_SUITE_P(
                       geometryCase{1280, 960, 1.3333334f, 120, 720, true},
                       geometryCase{640, 480, 1.3333334f, 60, 360, true},
                       geometryCase{800, 600, 1.6f, 25, 550, true},
-                      geometryCase{1366, 768, 1.7777778f, 0, 768, false}));
+                      geometryCase{1366, 768, 1.7777778f, 0, 768, false}),
+    [](const ::testing::TestParamInfo<geometryCase>& info) {
+      const geometryCase& c = info.param;
+      return std::to_string(c.width) + "x" + std::to_string(c.height) + "_aspect" +
+             std::to_string(static_cast<int>(c.aspect * 1000 + 0.5));
+    });
 
 TEST(DisplayGeometry, ZeroWidthCountsAsOne) {
   gfx::setDisplayGeometry(0, 480, 1.7777778f);
