@@ -105,10 +105,10 @@ TEST_F(Gallery, CameraAndLightShadeAModel) {
   createShellItems();
   auto* ball = new NGcomp::model3ds("gallery-ball.3ds", "ball");
   ball->bindable = false;
-  for (NGcommon::item* item : {static_cast<NGcommon::item*>(cam0), static_cast<NGcommon::item*>(cam1),
-                               static_cast<NGcommon::item*>(light0), static_cast<NGcommon::item*>(ball)}) {
-    item->load();
-  }
+  cam0->load();
+  cam1->load();
+  light0->load();
+  ball->load();
   bindShellGroups();
 
   auto frame = [&](float row) {
@@ -127,7 +127,8 @@ TEST_F(Gallery, CameraAndLightShadeAModel) {
   const long rightLit = redSum(512, 184, 200, 400);
   const long leftDark = redSum(312, 184, 200, 400);
   EXPECT_GT(rightLit, 2 * leftDark);
-  EXPECT_NEAR(cam0->renderCamera->eyeResolved[1], -7.0f * std::cos(20.0f * 3.14159265f / 180), 1e-3f);
+  const float eyeY = -7.0f * std::cos(20.0f * 3.14159265f / 180);
+  EXPECT_NEAR(cam0->renderCamera->eyeResolved[1], eyeY, 1e-3f);
 
   // Light on the left, the camera turned ten degrees: the other way round.
   frame(9.0f);

@@ -52,7 +52,8 @@ std::string checkerPng() {
   for (int y = 0; y < 16; ++y) {
     for (int x = 0; x < 16; ++x) {
       const bool amber = ((x / 4) + (y / 4)) % 2 == 0;
-      const std::vector<uint8_t> texel = amber ? std::vector<uint8_t>{255, 170, 0} : std::vector<uint8_t>{90, 40, 10};
+      const std::vector<uint8_t> texel =
+          amber ? std::vector<uint8_t>{255, 170, 0} : std::vector<uint8_t>{90, 40, 10};
       pixels.insert(pixels.end(), texel.begin(), texel.end());
     }
   }

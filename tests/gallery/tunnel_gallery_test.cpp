@@ -22,7 +22,8 @@ std::string bandsPng() {
   for (int y = 0; y < 16; ++y) {
     for (int x = 0; x < 16; ++x) {
       const bool blue = (x < 8) != (y < 8);
-      const std::vector<uint8_t> texel = blue ? std::vector<uint8_t>{30, 60, 220} : std::vector<uint8_t>{240, 240, 240};
+      const std::vector<uint8_t> texel =
+          blue ? std::vector<uint8_t>{30, 60, 220} : std::vector<uint8_t>{240, 240, 240};
       pixels.insert(pixels.end(), texel.begin(), texel.end());
     }
   }
