@@ -3,6 +3,10 @@
 #include "api/gl/display.h"
 #include "api/gl/gl.h"
 #include "api/gl/state.h"
+#include "api/render/camera.h"
+#include "api/render/light_state.h"
+#include "engine/components/camera.h"
+#include "engine/components/light.h"
 #include "engine/demo_clock.h"
 #include "engine/errors.h"
 #include "engine/item.h"
@@ -24,6 +28,9 @@ bool showStatistics = false;
 int64_t clockStart = 0;
 trackGroup* clearGroup = nullptr;
 int32_t defaultItemCount = 0;
+NGcomp::camera* cam0 = nullptr;
+NGcomp::camera* cam1 = nullptr;
+NGcomp::light* light0 = nullptr;
 
 namespace {
 
@@ -75,6 +82,30 @@ void resetProjection() {
 }
 
 void drawNoLoadingBar(float) {}
+
+// The eye orbits the target: the eye group gives radius, azimuth and
+// elevation around the target position.
+NGcomp::camera* makeOrbitCamera(const char* name) {
+  auto* made = new NGcomp::camera(name);
+  made->renderCamera->placement = 2;
+  made->renderCamera->eyeSpherical = 1;
+  made->renderCamera->targetSpherical = 0;
+  return made;
+}
+
+void bindCameraGroups(NGcomp::camera* target, const char* owner) {
+  if (target == nullptr) return;
+  target->targetGroup = new trackGroup(owner, "c", "xyz", 5);
+  target->eyeGroup = new trackGroup(owner, "e", "xyz", 5);
+  target->rollGroup = new trackGroup(owner, "rot", nullptr, 2);
+}
+
+void setColour(float* colour, float red, float green, float blue) {
+  colour[0] = red;
+  colour[1] = green;
+  colour[2] = blue;
+  colour[3] = 1.0f;
+}
 
 // The tracked clear colour; without a group the last colour stays.
 void clearWithTrackedColour() {
@@ -143,7 +174,23 @@ void drawAllItems(float) {
   for (int32_t i = 0; i < count; ++i) NGcommon::itemAt(i)->draw();
 }
 
-void bindShellGroups() { clearGroup = new trackGroup("clear", "c", "rgba", 5); }
+void createShellItems() {
+  cam0 = makeOrbitCamera("cam0");
+  cam1 = makeOrbitCamera("cam1");
+  light0 = new NGcomp::light();
+}
+
+void bindShellGroups() {
+  bindCameraGroups(cam0, "cam0");
+  bindCameraGroups(cam1, "cam1");
+  clearGroup = new trackGroup("clear", "c", "rgba", 5);
+  if (light0 != nullptr) {
+    light0->posGroup = new trackGroup("light0", "pos", "xyz", 5);
+    setColour(light0->renderLight->diffuse, 0.5f, 0.5f, 0.5f);
+    setColour(light0->renderLight->ambient, 0.1f, 0.1f, 0.1f);
+    setColour(light0->renderLight->specular, 1.0f, 1.0f, 1.0f);
+  }
+}
 
 uint32_t musicPositionNow() {
   if (music == nullptr || music->stream == nullptr) return 0;
@@ -195,6 +242,8 @@ void shutdown() {
   guarded([] {
     releaseMusic();
     NGcommon::deleteAllItems();
+    cam0 = cam1 = nullptr;
+    light0 = nullptr;
     halt(0);
   });
   halt(0);
@@ -203,6 +252,7 @@ void shutdown() {
 void runShow() {
   initShell();
   guarded([] { openPackage(); });
+  guarded([] { createShellItems(); });
   guarded([] { openMusic(128.0); });
   loadAll();
   guarded([] { bindShellGroups(); });

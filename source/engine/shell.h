@@ -26,6 +26,21 @@ using frameRoutine = void (*)(float seconds);
 
 class trackGroup;
 
+namespace NGcomp {
+class camera;
+class light;
+}  // namespace NGcomp
+
+// The scene cameras "cam0" and "cam1" and the light "light0"; null until
+// createShellItems. They belong to the item list.
+extern NGcomp::camera* cam0;
+extern NGcomp::camera* cam1;
+extern NGcomp::light* light0;
+
+// Creates cam0, cam1 (eye orbiting the target) and light0, the first items
+// of the list.
+void createShellItems();
+
 // The "clear" group whose first three tracks give the clear colour; null
 // until the binding step has run.
 extern trackGroup* clearGroup;
@@ -41,8 +56,10 @@ extern int32_t defaultItemCount;
 // order. Ignores the time.
 void drawAllItems(float seconds);
 
-// Binds the shell's own parameter groups (the clear colour). Loads their
-// track files: throws 258 when one is missing.
+// Binds the shell's own parameter groups: the eye, target and roll of each
+// camera that exists, the clear colour, the light's position (and colours)
+// when the light exists. Loads their track files: throws 258 when one is
+// missing.
 void bindShellGroups();
 
 extern float clearColor[4];

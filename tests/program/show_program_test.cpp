@@ -86,13 +86,29 @@ std::string toneOf(double seconds) {
   return testing_support::encodeToneMp3(tone);
 }
 
+// Every track the shell itself binds: the cameras' and the light's activity
+// tracks (loading phase), then the groups of the binding step.
+std::vector<std::string> shellTrackFiles() {
+  std::vector<std::string> tracks = {"cam0.bind", "cam1.bind", "light0.bind"};
+  for (const char* camera : {"cam0", "cam1"}) {
+    for (const char* group : {".c.x", ".c.y", ".c.z", ".e.x", ".e.y", ".e.z", ".rot"}) {
+      tracks.push_back(std::string(camera) + group);
+    }
+  }
+  for (const char* track : {"clear.c.r", "clear.c.g", "clear.c.b", "light0.pos.x",
+                            "light0.pos.y", "light0.pos.z"}) {
+    tracks.push_back(track);
+  }
+  for (std::string& track : tracks) track = "script/sync_" + track + ".track";
+  return tracks;
+}
+
 // A folder whose pack.zip holds `entries` and, unless they bring their own,
-// the clear-colour tracks the shell binds (with no keys).
+// every track the shell binds (with no keys).
 std::string makeFolder(std::vector<testing_support::zipEntry> entries) {
   const std::string folder = testing_support::makeTempFolder();
   if (folder.empty()) return folder;
-  for (const char* name : {"script/sync_clear.c.r.track", "script/sync_clear.c.g.track",
-                           "script/sync_clear.c.b.track"}) {
+  for (const std::string& name : shellTrackFiles()) {
     bool present = false;
     for (const testing_support::zipEntry& entry : entries) present |= entry.name == name;
     if (!present) entries.push_back({name, noKeys});
@@ -155,6 +171,19 @@ TEST(ShowProgram, ABrokenClearTrackHaltsWithCode3NamingTheTrack) {
   EXPECT_NE(run.errors.find("Engine halted: Invalid array index. Maybe the index is out of "
                             "range.\nEngine halted: Engine halt requested due to fatal error.\n"
                             "Framework v0.3.0.4 released with error code 0x3."),
+            std::string::npos)
+      << run.errors;
+}
+
+TEST(ShowProgram, ABrokenCameraRollTrackHaltsWithCode3NamingTheTrack) {
+  const std::string claimsOneKey("\1\0\0\0\0\0", 6);
+  const std::string folder = makeFolder({{soundtrackEntry, toneOf(10.0), true},
+                                         {"script/sync_cam1.rot.track", claimsOneKey}});
+  ASSERT_FALSE(folder.empty());
+  const showRun run = runShow(folder, std::chrono::seconds(20), 0);
+  EXPECT_FALSE(run.stillRunning);
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(run.errors.find("track \"cam1.rot\" (file \"script/sync_cam1.rot.track\")"),
             std::string::npos)
       << run.errors;
 }
