@@ -15,6 +15,7 @@
 #include "engine/rocket/data.h"
 #include "engine/rocket/track_group.h"
 #include "engine/settings.h"
+#include "engine/show_content.h"
 #include "engine/window.h"
 #include "platform/window.h"
 
@@ -253,9 +254,13 @@ void runShow() {
   initShell();
   guarded([] { openPackage(); });
   guarded([] { createShellItems(); });
+  guarded([] { setupContent(); });
   guarded([] { openMusic(128.0); });
   loadAll();
   guarded([] { bindShellGroups(); });
+  guarded([] { bindContent(); });
+  frameCallback = contentFrameRoutine();
   runMainLoop();
+  releaseContent();
   shutdown();
 }

@@ -1,0 +1,9 @@
+#include "engine/show_content.h"
+
+void setupContent() {}
+
+void bindContent() {}
+
+frameRoutine contentFrameRoutine() { return nullptr; }
+
+void releaseContent() {}
