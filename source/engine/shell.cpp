@@ -17,6 +17,7 @@
 #include "engine/settings.h"
 #include "engine/show_content.h"
 #include "engine/window.h"
+#include "platform/quit_signal.h"
 #include "platform/window.h"
 
 #include <algorithm>
@@ -251,6 +252,7 @@ void shutdown() {
 }
 
 void runShow() {
+  platform::installQuitSignals();
   initShell();
   guarded([] { openPackage(); });
   guarded([] { createShellItems(); });

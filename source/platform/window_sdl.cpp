@@ -1,5 +1,6 @@
 #include "platform/window.h"
 
+#include "platform/quit_signal.h"
 #include "platform/wgl.h"
 
 #include <SDL2/SDL.h>
@@ -302,12 +303,12 @@ void swapBuffers(nativeWindow* window) {
 }
 
 bool pumpEvents() {
-  if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
-  bool quit = false;
+  bool quit = quitSignalled();
+  if (!SDL_WasInit(SDL_INIT_VIDEO)) return quit;
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
     switch (event.type) {
-      case SDL_QUIT:  // also how SDL reports SIGINT and SIGTERM
+      case SDL_QUIT:  // the last window closed, or a signal SDL caught itself
         quit = true;
         break;
       case SDL_WINDOWEVENT:

@@ -1,0 +1,15 @@
+#pragma once
+
+// SIGINT and SIGTERM as quit requests: once installed, either signal is
+// noted instead of ending the process, and the window's event pump reports
+// it as a quit, so the show ends through its normal shutdown.
+
+namespace platform {
+
+// Installs the handlers. Call once, early (before any window exists).
+void installQuitSignals();
+
+// True once SIGINT or SIGTERM has arrived since installQuitSignals().
+bool quitSignalled();
+
+}  // namespace platform
