@@ -2,6 +2,7 @@
 
 #include "content/content_error.h"
 #include "content/pack_builder.h"
+#include "content/show_manifest.h"
 #include "content/sync_script.h"
 #include "content/track_codec.h"
 #include "content/zip_archive.h"
@@ -87,6 +88,7 @@ TEST(ShowPack, HoldsEveryEntryTheShowReadsAndNothingElse) {
   }
   expected.insert("models/cube10by10.3ds");
   expected.insert("models/title.3ds");
+  for (const std::string& shader : content::manifest::shaderNames()) expected.insert("fx/" + shader);
   if (AMBER_PACK_HAS_SOUNDTRACK) expected.insert("sfx/MarbleHollow_Rhythm.mp3");
 
   const auto listing = content::listArchive(AMBER_PACK_PATH);
@@ -96,7 +98,8 @@ TEST(ShowPack, HoldsEveryEntryTheShowReadsAndNothingElse) {
     EXPECT_GT(entry.size, 0u) << entry.name;  // the engine cannot read empty entries
   }
   EXPECT_EQ(names, expected);
-  EXPECT_EQ(listing.size(), 46u + 14u + 2u + (AMBER_PACK_HAS_SOUNDTRACK ? 1u : 0u));
+  EXPECT_EQ(listing.size(), 46u + 14u + 2u + content::manifest::shaderNames().size() +
+                                (AMBER_PACK_HAS_SOUNDTRACK ? 1u : 0u));
 }
 
 TEST(ShowPack, TrackFilesAreExactAndInRowOrder) {
@@ -213,6 +216,7 @@ TEST(ShowPack, BuildsAreByteIdentical) {
 TEST(ShowPack, BadScriptsStopTheBuildWithFileAndLine) {
   const std::string folder = testing_support::makeTempFolder();
   fs::create_directories(folder + "/sync");
+  fs::copy(std::string(AMBER_CONTENT_FOLDER) + "/fx", folder + "/fx");
   std::string script = testing_support::readWholeFile(std::string(AMBER_CONTENT_FOLDER) + "/sync/show.sync");
   ASSERT_FALSE(script.empty());
   const std::string good = "    8:0:0       0       linear\n    20:0:0      2       step\n";
@@ -242,6 +246,20 @@ TEST(ShowPack, BadScriptsStopTheBuildWithFileAndLine) {
   EXPECT_NE(missing.output.find("the show reads tracks no script defines: "), std::string::npos);
   EXPECT_NE(missing.output.find("kacsa.fade"), std::string::npos);
   EXPECT_FALSE(fs::exists(folder + "/pack.zip"));
+
+  // Shaders: one the show does not read, and one it reads that is missing.
+  testing_support::writeWholeFile(folder + "/fx/stray.frag", "void main() {}\n");
+  const auto stray = build(script);
+  EXPECT_EQ(stray.status, 1);
+  EXPECT_NE(stray.output.find("stray.frag: no part of the show reads this shader"), std::string::npos)
+      << stray.output;
+  fs::remove(folder + "/fx/stray.frag");
+  fs::remove(folder + "/fx/basic.vert");
+  const auto noShader = build(script);
+  EXPECT_EQ(noShader.status, 1);
+  EXPECT_NE(noShader.output.find("basic.vert: cannot read the shader"), std::string::npos) << noShader.output;
+  EXPECT_FALSE(fs::exists(folder + "/pack.zip"));
+  fs::copy_file(std::string(AMBER_CONTENT_FOLDER) + "/fx/basic.vert", folder + "/fx/basic.vert");
 
   const auto good_build = build(script);
   EXPECT_EQ(good_build.status, 0) << good_build.output;

@@ -43,6 +43,25 @@ std::vector<archiveEntry> makeModels(const std::string& fontPath) {
           archiveEntry{"models/title.3ds", write3ds(makeTitleScene(fontPath), "title.3ds"), true}};
 }
 
+// The GLSL sources in `fxFolder`: every one the show names must be there, and
+// nothing else may be.
+std::vector<archiveEntry> readShaders(const std::string& fxFolder) {
+  const std::set<std::string> wanted(manifest::shaderNames().begin(), manifest::shaderNames().end());
+  std::error_code error;
+  for (const auto& item : fs::directory_iterator(fxFolder, error)) {
+    const std::string name = item.path().filename().string();
+    if (wanted.count(name) == 0) {
+      throw contentError(item.path().string() + ": no part of the show reads this shader");
+    }
+  }
+  if (error) throw contentError(fxFolder + ": cannot list the shaders: " + error.message());
+  std::vector<archiveEntry> entries;
+  for (const std::string& name : manifest::shaderNames()) {
+    entries.push_back(archiveEntry{"fx/" + name, readBinary((fs::path(fxFolder) / name).string(), "shader"), true});
+  }
+  return entries;
+}
+
 }  // namespace
 
 std::vector<archiveEntry> compileSyncFolder(const std::string& syncFolder) {
@@ -91,6 +110,7 @@ std::vector<archiveEntry> makePackEntries(const packSources& sources) {
   auto append = [&entries](std::vector<archiveEntry> more) {
     for (archiveEntry& entry : more) entries.push_back(std::move(entry));
   };
+  append(readShaders((fs::path(sources.contentFolder) / "fx").string()));
   append(makeModels(fontPath));
   append(asTextures(makeParticleImages()));
   append(asTextures(makeDuckImages()));

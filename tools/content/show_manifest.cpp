@@ -39,4 +39,12 @@ const std::vector<std::string>& modelNames() {
   return names;
 }
 
+const std::vector<std::string>& shaderNames() {
+  static const std::vector<std::string> names = {
+      // Shared vertex stages.
+      "basic.vert", "passthrough.vert",
+  };
+  return names;
+}
+
 }  // namespace content::manifest

@@ -16,6 +16,9 @@ const std::vector<std::string>& textureNames();
 // Model files under "models/".
 const std::vector<std::string>& modelNames();
 
+// GLSL sources under "fx/", made by hand in content/fx.
+const std::vector<std::string>& shaderNames();
+
 // The soundtrack's entry.
 constexpr const char* soundtrackEntry = "sfx/MarbleHollow_Rhythm.mp3";
 
