@@ -1,0 +1,8 @@
+#include "engine/scenes/post_processing.h"
+
+namespace scenes {
+
+std::unique_ptr<FWrender::RenderTarget> sceneTarget;
+std::unique_ptr<FWrender::RenderTarget> occlusionTarget;
+
+}  // namespace scenes
