@@ -43,6 +43,8 @@ const std::vector<std::string>& shaderNames() {
   static const std::vector<std::string> names = {
       // Shared vertex stages.
       "basic.vert", "passthrough.vert",
+      // Post-processing chain and greetings.
+      "pointlight.frag", "ssao.frag", "blur2.frag", "particle3.frag",
   };
   return names;
 }

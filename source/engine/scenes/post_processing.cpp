@@ -1,0 +1,223 @@
+#include "engine/scenes/post_processing.h"
+
+#include "api/gl/display.h"
+#include "api/gl/extensions.h"
+#include "api/gl/screen_quad.h"
+#include "api/gl/shader.h"
+#include "api/gl/state.h"
+#include "api/texture/bitmap.h"
+#include "api/texture/upload.h"
+#include "engine/components/draw_shader.h"
+#include "engine/components/sprite.h"
+#include "engine/rocket/track_group.h"
+#include "engine/scenes/greetings_scene.h"
+#include "engine/scenes/occlusion_tables.h"
+#include "engine/shell.h"
+
+#include <array>
+
+namespace scenes {
+
+namespace {
+
+// Texture wrap code for GL_REPEAT.
+constexpr int32_t repeatWrap = 2;
+
+// Values the occlusion pass hands over as they are, whatever the display.
+constexpr float nearPlane = 3.0f;
+constexpr float farPlane = 800.0f;
+constexpr float fieldOfViewRadians = 1.0471976f;  // pi / 3
+constexpr float aspectRatio = 1.7777778f;         // 16 / 9
+
+struct chain {
+  NGcomp::sprite* postfx = nullptr;        // occlusion pass input
+  NGcomp::sprite* ssaoMap = nullptr;       // composite input
+  NGcomp::drawShader* scenePass = nullptr;        // "ssao_1"
+  NGcomp::drawShader* occlusionPass = nullptr;    // "ssao_2"
+  NGcomp::drawShader* compositePass = nullptr;    // "hdr_process"
+  std::unique_ptr<FWrender::texture> noiseTexture;
+  std::array<float, occlusionKernelSize * 3> kernel{};
+  trackGroup* blur = nullptr;  // "blur.r"
+  trackGroup* ssao = nullptr;  // "ssao.r.1", ".2", ".3"
+  trackGroup* hdr = nullptr;   // "hdr.v.b", ".l", ".e"
+};
+
+chain& postChain() {
+  static chain state;
+  return state;
+}
+
+// Covers the picture area and samples the same area of a 2048 x 2048 target
+// that the scene was drawn into with the display viewport. The range starts
+// at the viewport's origin, so a letterboxed picture (whose viewport sits
+// above the bottom bar) samples where it was drawn; without bars the origin
+// is (0, 0).
+void layOutOverlay(gfx::screenQuad& quad) {
+  const float side = static_cast<float>(FWrender::renderTargetSide);
+  quad.pixelMode = 1;
+  gfx::layoutScreenQuad(quad);
+  quad.x = 0.0f;
+  quad.y = 0.0f;
+  quad.scaleX = static_cast<float>(gfx::viewportWidth);
+  quad.scaleY = static_cast<float>(gfx::viewportHeight);
+  quad.s0 = static_cast<float>(gfx::viewportX) / side;
+  quad.s1 = static_cast<float>(gfx::viewportX + gfx::viewportWidth) / side;
+  quad.t0 = static_cast<float>(gfx::viewportY + gfx::viewportHeight) / side;
+  quad.t1 = static_cast<float>(gfx::viewportY) / side;
+}
+
+// Puts `texture` on `unit` of the quad when the machine has that unit.
+void putOnUnit(gfx::screenQuad& quad, int32_t unit, FWrender::texture* texture) {
+  if (gfx::maxTextureUnits <= unit || static_cast<int32_t>(quad.textures.size()) <= unit) return;
+  quad.textures[static_cast<size_t>(unit)] = texture;
+}
+
+void buildNoiseTexture(chain& state) {
+  FWtexture::bitmap noise;
+  fillOcclusionNoise(noise);
+  state.noiseTexture = std::make_unique<FWrender::texture>();
+  state.noiseTexture->params.wrapS = repeatWrap;
+  state.noiseTexture->params.wrapT = repeatWrap;
+  state.noiseTexture->params.wrapR = repeatWrap;
+  FWtexture::uploadBitmap(noise, *state.noiseTexture);
+}
+
+// The frame-clear step: the tracked clear colour (alpha 1) on whatever
+// framebuffer is bound.
+void clearFrame() {
+  if (clearGroup != nullptr) {
+    clearGroup->vectorNow(clearColor);
+    clearColor[3] = 1.0f;
+  }
+  gfx::clearScreen(clearColor[0], clearColor[1], clearColor[2]);
+}
+
+// The same lookup-by-name idiom as the other uniforms, for a matrix.
+void setMatrixUniform(const gfx::shaderProgram* program, const char* name, const float* matrix) {
+  if (!gfx::glslEnabled || program == nullptr) return;
+  const GLint location = ext::glGetUniformLocation(program->program, name);
+  ext::glUniformMatrix4fv(location, 1, GL_FALSE, matrix);
+}
+
+void setOcclusionUniforms(const chain& state, const float* projection) {
+  const gfx::shaderProgram* program = state.occlusionPass->shader;
+  if (program == nullptr) return;
+  float radii[3] = {0.0f, 0.0f, 0.0f};
+  if (state.ssao != nullptr) state.ssao->valuesNow(radii);
+  const float radius = radii[0] / 100.0f;
+  gfx::setUniform(program, "normalTex", int32_t{1});
+  gfx::setUniform(program, "depthTex", int32_t{3});
+  gfx::setUniform(program, "noiseTex", int32_t{2});
+  gfx::setUniform(program, "radius", radius);
+  gfx::setUniform(program, "radius2", radius / ((radii[1] / 100.0f + 1.0f) * 800.0f));
+  gfx::setUniformVectors(program, "kernel", 3, occlusionKernelSize, state.kernel.data());
+  gfx::setUniform(program, "noiseSize", static_cast<float>(occlusionNoiseSide));
+  gfx::setUniform(program, "near", nearPlane);
+  gfx::setUniform(program, "far", farPlane);
+  gfx::setUniform(program, "fov", fieldOfViewRadians);
+  gfx::setUniform(program, "aspectRatio", aspectRatio);
+  setMatrixUniform(program, "projectionMatrix", projection);
+}
+
+void setCompositeUniforms(const chain& state) {
+  const gfx::shaderProgram* program = state.compositePass->shader;
+  if (program == nullptr) return;
+  const float blurRadius = state.blur != nullptr ? state.blur->valueNow() : 0.0f;
+  float radii[3] = {0.0f, 0.0f, 0.0f};
+  if (state.ssao != nullptr) state.ssao->valuesNow(radii);
+  float tone[3] = {0.0f, 0.0f, 0.0f};
+  if (state.hdr != nullptr) state.hdr->vectorNow(tone);
+  gfx::setUniform(program, "blurRadius", blurRadius / 1024.0f);
+  gfx::setUniform(program, "SSAORadius", radii[2] / 1024.0f + 0.005f);
+  gfx::setUniform(program, "illumMapPhong", int32_t{1});
+  gfx::setUniform(program, "illumMapSSAO", int32_t{2});
+  gfx::setUniform(program, "bias", tone[0] / 100.0f + 1.0f);
+  gfx::setUniform(program, "bloomLevel", tone[1] / 100.0f + 1.0f);
+  gfx::setUniform(program, "exposure", tone[2] / 100.0f + 1.0f);
+}
+
+}  // namespace
+
+void setupPostProcessing() {
+  chain& state = postChain();
+  state = chain{};
+  sceneTarget = FWrender::createRenderTarget(4);
+  occlusionTarget = FWrender::createRenderTarget(2);
+
+  state.postfx = new NGcomp::sprite("postfx");
+  state.postfx->bindable = false;
+  state.ssaoMap = new NGcomp::sprite("ssaoMap_mipmap");
+  state.ssaoMap->bindable = false;
+
+  gfx::screenQuad& postfxQuad = *state.postfx->quad;
+  gfx::screenQuad& ssaoMapQuad = *state.ssaoMap->quad;
+  layOutOverlay(postfxQuad);
+  layOutOverlay(ssaoMapQuad);
+
+  const auto& scene = sceneTarget->colourTextures;
+  putOnUnit(postfxQuad, 0, scene[0].get());
+  putOnUnit(postfxQuad, 1, scene[1].get());
+  putOnUnit(postfxQuad, 3, scene[2].get());
+  putOnUnit(ssaoMapQuad, 0, scene[0].get());
+  putOnUnit(ssaoMapQuad, 1, scene[3].get());
+  putOnUnit(ssaoMapQuad, 2, occlusionTarget->colourTextures[0].get());
+
+  buildNoiseTexture(state);
+  putOnUnit(postfxQuad, 2, state.noiseTexture.get());
+
+  state.kernel = makeOcclusionKernel();
+
+  state.scenePass = new NGcomp::drawShader("basic.vert", "ssao_1", "pointlight.frag");
+  state.occlusionPass = new NGcomp::drawShader("passthrough.vert", "ssao_2", "ssao.frag");
+  state.compositePass = new NGcomp::drawShader("passthrough.vert", "hdr_process", "blur2.frag");
+}
+
+void bindPostProcessing() {
+  chain& state = postChain();
+  state.blur = new trackGroup("blur", "r", "", 2);
+  state.ssao = new trackGroup("ssao", "r", "123", 5);
+  state.hdr = new trackGroup("hdr", "v", "ble", 5);
+}
+
+void runPostProcessing() {
+  chain& state = postChain();
+  if (sceneTarget == nullptr || occlusionTarget == nullptr || state.scenePass == nullptr) return;
+
+  float projection[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, projection);
+
+  FWrender::enter(*sceneTarget);
+  clearFrame();
+  state.scenePass->begin();
+  drawGreetingsContent();
+  state.scenePass->end();
+  FWrender::leave(*sceneTarget);
+
+  FWrender::enter(*occlusionTarget);
+  clearFrame();
+  state.occlusionPass->begin();
+  setOcclusionUniforms(state, projection);
+  state.postfx->draw();
+  state.occlusionPass->end();
+  FWrender::leave(*occlusionTarget);
+
+  gfx::enableCapability(GL_BLEND);
+  clearFrame();
+  state.compositePass->begin();
+  setCompositeUniforms(state);
+  state.ssaoMap->draw();
+  state.compositePass->end();
+  drawGreetingsText();
+  gfx::disableCapability(GL_BLEND);
+}
+
+void releasePostProcessing() {
+  FWrender::release(sceneTarget);
+  FWrender::release(occlusionTarget);
+  chain& state = postChain();
+  // The overlay sprites still point at the noise texture; they are not
+  // drawn after this.
+  state.noiseTexture.reset();
+}
+
+}  // namespace scenes
