@@ -61,7 +61,10 @@ void main() {
   } else if (gl_FrontMaterial.specular.r + gl_FrontMaterial.specular.g + gl_FrontMaterial.specular.b > 0.0) {
     colour = litModel();
   } else {
-    colour = vec4(texel.rgb * vertexColor.rgb, min(1.0, brightness(texel.rgb) * 1.5) * vertexColor.a);
+    // The sprite's brightness is its coverage, not a shade: its hue is kept
+    // at full strength so soft edges fade out instead of darkening.
+    float glow = brightness(texel.rgb);
+    colour = vec4(texel.rgb / max(glow, 0.001) * vertexColor.rgb, min(1.0, glow * 1.5) * vertexColor.a);
   }
   gl_FragData[0] = colour;
   gl_FragData[1] = vec4(0.0);

@@ -8,6 +8,7 @@
 #include "engine/components/camera.h"
 #include "engine/components/light.h"
 #include "engine/item.h"
+#include "engine/rocket/data.h"
 #include "engine/rocket/track_group.h"
 #include "engine/scenes/duck_scene.h"
 #include "engine/scenes/post_processing.h"
@@ -50,6 +51,11 @@ void sceneFrameTest::useShowPackWith(const std::vector<zipEntry>& replaced) {
 }
 
 void sceneFrameTest::buildScenes() {
+  NGcommon::deleteAllItems();
+  if (scenes::sceneTarget) FWrender::release(scenes::sceneTarget);
+  resetShowRandom();
+  NGcomp::resetLightCounter();
+  tracker_create_device();  // tracks of an earlier pack are forgotten
   createShellItems();
   scenes::sceneTarget = FWrender::createRenderTarget(4);
   scenes::setupTunnelScene();
@@ -68,7 +74,7 @@ void sceneFrameTest::clearTracked() {
   gfx::clearScreen(colour[0], colour[1], colour[2]);
 }
 
-void sceneFrameTest::drawFrame(float row) {
+void sceneFrameTest::beginFrame(float row) {
   setRow(row);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
@@ -85,6 +91,10 @@ void sceneFrameTest::drawFrame(float row) {
   // The show's one light has index 0: light 0 goes off, lighting stays on.
   gfx::disableCapability(GL_LIGHT0);
   gfx::enableCapability(GL_LIGHTING);
+}
+
+void sceneFrameTest::drawFrame(float row) {
+  beginFrame(row);
   if (scenes::tunnelActive()) {
     scenes::drawTunnelScene();
   } else if (scenes::titleSceneActive()) {

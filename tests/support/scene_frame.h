@@ -23,13 +23,17 @@ class sceneFrameTest : public galleryTest {
   // added; the soundtrack is left out.
   void useShowPackWith(const std::vector<zipEntry>& replaced);
 
-  // Shell items, the scene target, then the tunnel, title and duck
-  // set-ups in show order; every item loaded; shell and scene groups bound.
+  // From no items, a fresh sync device and the random sequence's start: shell items, the scene
+  // target, then the tunnel, title and duck set-ups in show order; every
+  // item loaded; shell and scene groups bound.
   void buildScenes();
 
-  // One frame at `row`: projection, "cam0" and "light0", the tracked clear,
-  // the first active of tunnel, title particles (through the scene target)
-  // and opening, then the duck pictures and fades.
+  // The start of a frame at `row`: projection, "cam0" and "light0", the
+  // tracked clear, light 0 off and lighting on.
+  void beginFrame(float row);
+  // A whole frame at `row`: beginFrame, the first active of tunnel, title
+  // particles (through the scene target) and opening, then the duck
+  // pictures and fades.
   void drawFrame(float row);
 
   // Clears with the tracked clear colour, as every pass of the show does.
