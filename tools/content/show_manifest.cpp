@@ -45,6 +45,11 @@ const std::vector<std::string>& shaderNames() {
       "basic.vert", "passthrough.vert",
       // Post-processing chain and greetings.
       "pointlight.frag", "ssao.frag", "blur2.frag", "particle3.frag",
+      // Tunnel scene: the three walls, the dots, the spare point light.
+      "tunnel.vert", "tunnel1.frag", "tunnel2.frag", "tunnel3.frag", "particle2.frag",
+      "pointlight2.frag",
+      // Title particles, opening and duck pictures; the title composite and sky.
+      "particle1.frag", "particle1_post.frag", "skybox.frag",
   };
   return names;
 }

@@ -1,0 +1,20 @@
+// The title scene's composite: the particles (draw buffer 0, colour
+// accumulated over transparent black) over the star sky (draw buffer 1),
+// with a bloom taken from the particles' coarser mipmap levels.
+#version 120
+
+uniform sampler2D tex0;    // the particle layer
+uniform sampler2D skybox;  // the star sky
+
+void main() {
+  vec2 uv = gl_TexCoord[0].st;
+  vec4 particles = texture2D(tex0, uv);
+  vec3 sky = texture2D(skybox, uv).rgb;
+  vec3 bloom = texture2D(tex0, uv, 2.0).rgb * 0.35 +
+               texture2D(tex0, uv, 3.5).rgb * 0.45 +
+               texture2D(tex0, uv, 5.0).rgb * 0.6;
+  vec3 colour = sky * (1.0 - particles.a) + particles.rgb + bloom;
+  // Soft highlights instead of clipping where many sparks overlap.
+  colour = colour / (1.0 + max(colour - 1.0, 0.0));
+  gl_FragColor = vec4(colour, 1.0);
+}
