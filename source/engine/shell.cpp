@@ -109,14 +109,6 @@ void setColour(float* colour, float red, float green, float blue) {
   colour[3] = 1.0f;
 }
 
-// The tracked clear colour; without a group the last colour stays.
-void clearWithTrackedColour() {
-  if (clearGroup != nullptr) {
-    clearGroup->vectorNow(clearColor);
-    clearColor[3] = 1.0f;
-  }
-  gfx::clearScreen(clearColor[0], clearColor[1], clearColor[2]);
-}
 
 void countFramesPerSecond(loopState& state) {
   if (state.wallSeconds - state.fpsLast >= 1.0f) {
@@ -146,6 +138,14 @@ void initShell() {
   clearColor[2] = 0.0f;
   clearColor[3] = 1.0f;
   clearGroup = nullptr;
+}
+
+void clearFrame() {
+  if (clearGroup != nullptr) {
+    clearGroup->vectorNow(clearColor);
+    clearColor[3] = 1.0f;
+  }
+  gfx::clearScreen(clearColor[0], clearColor[1], clearColor[2]);
 }
 
 void presentFrame() {
@@ -209,7 +209,7 @@ bool runFrame(loopState& state, bool statistics) {
       static_cast<double>(processMilliseconds() % 1000) / 1000.0);
 
   resetProjection();
-  clearWithTrackedColour();
+  clearFrame();
 
   if (frameCallback != nullptr) frameCallback(secondsNow());
 

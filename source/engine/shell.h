@@ -84,6 +84,11 @@ void initShell();
 // The loading phase, under one error guard: progress, then every item.
 void loadAll();
 
+// The frame clear: the tracked clear colour (the "clear" group's first
+// three tracks, alpha 1; without the group the last colour stays), letterbox
+// bars black. One group evaluation per track.
+void clearFrame();
+
 // Frame count up, draw counters reset, then the presenter's swap.
 void presentFrame();
 

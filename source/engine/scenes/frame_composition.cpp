@@ -1,0 +1,85 @@
+#include "engine/scenes/frame_composition.h"
+
+#include "api/gl/display.h"
+#include "api/gl/gl.h"
+#include "api/gl/state.h"
+#include "api/render/light_state.h"
+#include "api/render/render_target.h"
+#include "engine/components/camera.h"
+#include "engine/components/light.h"
+#include "engine/scenes/duck_scene.h"
+#include "engine/scenes/greetings_scene.h"
+#include "engine/scenes/post_processing.h"
+#include "engine/scenes/title_scenes.h"
+#include "engine/scenes/tunnel_scene.h"
+#include "engine/shell.h"
+
+namespace scenes {
+
+namespace {
+
+void resetFrameProjection() {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  gfx::perspective(3.0f, 800.0f);
+  glMatrixMode(GL_TEXTURE);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glViewport(gfx::viewportX, gfx::viewportY, gfx::viewportWidth, gfx::viewportHeight);
+}
+
+// GL_LIGHT0 follows the current light record's index: on for a non-zero
+// index, off for 0. The show's one light has index 0, so after this the
+// rest of the frame draws with its light switched off (it comes back with
+// the light's draw at the start of the next frame).
+void switchLightForTheScenes(const FWrender::LightState* current) {
+  const bool wanted = current != nullptr && current->index != 0;
+  if (wanted) {
+    gfx::enableCapability(GL_LIGHT0);
+  } else {
+    gfx::disableCapability(GL_LIGHT0);
+  }
+  gfx::enableCapability(GL_LIGHTING);
+}
+
+void drawTitleParticleScene() {
+  FWrender::enter(*sceneTarget);
+  clearFrame();
+  drawTitleBackground();
+  drawTitleParticles();
+  FWrender::leave(*sceneTarget);
+  compositeTitleScene();
+}
+
+}  // namespace
+
+void composeFrame(float) {
+  resetFrameProjection();
+
+  const FWrender::LightState* currentLight = nullptr;
+  if (cam0 != nullptr) cam0->draw();
+  if (light0 != nullptr) {
+    light0->draw();
+    currentLight = light0->renderLight;
+  }
+  clearFrame();
+
+  if (greetingsActive()) runPostProcessing();
+
+  switchLightForTheScenes(currentLight);
+
+  // One scene at most, in this order of precedence.
+  if (tunnelActive()) {
+    drawTunnelScene();
+  } else if (titleSceneActive()) {
+    drawTitleParticleScene();
+  } else if (openingSceneActive()) {
+    drawOpeningScene();
+  }
+
+  drawDuckAndFades();
+}
+
+}  // namespace scenes
