@@ -1,6 +1,7 @@
 // Runs the show's executable headless, the way a user without a screen
 // would, and checks how it ends.
 #include "support/test_mp3.h"
+#include "content/zip_archive.h"
 #include "support/test_package.h"
 
 #include <gtest/gtest.h>
@@ -73,9 +74,6 @@ showRun runShow(const std::string& folder, std::chrono::milliseconds wait, int s
   return run;
 }
 
-// A track file with a key count of 0.
-const std::string noKeys("\0\0\0\0", 4);
-
 const char* const soundtrackEntry = "sfx/MarbleHollow_Rhythm.mp3";
 
 std::string toneOf(double seconds) {
@@ -86,41 +84,28 @@ std::string toneOf(double seconds) {
   return testing_support::encodeToneMp3(tone);
 }
 
-// Every track the shell itself binds: the cameras' and the light's activity
-// tracks (loading phase), then the groups of the binding step.
-std::vector<std::string> shellTrackFiles() {
-  std::vector<std::string> tracks = {"cam0.bind", "cam1.bind", "light0.bind"};
-  for (const char* camera : {"cam0", "cam1"}) {
-    for (const char* group : {".c.x", ".c.y", ".c.z", ".e.x", ".e.y", ".e.z", ".rot"}) {
-      tracks.push_back(std::string(camera) + group);
-    }
-  }
-  for (const char* track : {"clear.c.r", "clear.c.g", "clear.c.b", "light0.pos.x",
-                            "light0.pos.y", "light0.pos.z"}) {
-    tracks.push_back(track);
-  }
-  for (std::string& track : tracks) track = "script/sync_" + track + ".track";
-  return tracks;
-}
-
-// A folder whose pack.zip holds `entries` and, unless they bring their own,
-// every track the shell binds (with no keys).
-std::string makeFolder(std::vector<testing_support::zipEntry> entries) {
+// A folder whose pack.zip is the show's own pack without its soundtrack,
+// with `entries` replacing or adding entries of the same name.
+std::string makeFolder(const std::vector<testing_support::zipEntry>& entries) {
   const std::string folder = testing_support::makeTempFolder();
   if (folder.empty()) return folder;
-  for (const std::string& name : shellTrackFiles()) {
-    bool present = false;
-    for (const testing_support::zipEntry& entry : entries) present |= entry.name == name;
-    if (!present) entries.push_back({name, noKeys});
+  std::vector<testing_support::zipEntry> pack;
+  for (const content::archiveEntry& entry : content::readArchive(AMBER_PACK_PATH)) {
+    if (entry.name == soundtrackEntry) continue;
+    bool replaced = false;
+    for (const testing_support::zipEntry& replacement : entries) {
+      replaced |= replacement.name == entry.name;
+    }
+    if (!replaced) pack.push_back({entry.name, entry.bytes, true});
   }
-  if (!testing_support::writeZip(folder + "/pack.zip", entries)) return "";
+  for (const testing_support::zipEntry& entry : entries) pack.push_back(entry);
+  if (!testing_support::writeZip(folder + "/pack.zip", pack)) return "";
   return folder;
 }
 
 // A folder whose package has a soundtrack of `seconds` of tone.
 std::string makeFolderWithSoundtrack(double seconds) {
-  return makeFolder(
-      {{"readme.txt", "a minimal package"}, {soundtrackEntry, toneOf(seconds), true}});
+  return makeFolder({{soundtrackEntry, toneOf(seconds), true}});
 }
 
 TEST(ShowProgram, RunsHeadlessUntilTerminatedAndEndsCleanly) {

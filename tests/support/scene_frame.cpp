@@ -11,6 +11,7 @@
 #include "engine/rocket/data.h"
 #include "engine/rocket/track_group.h"
 #include "engine/scenes/duck_scene.h"
+#include "engine/scenes/frame_composition.h"
 #include "engine/scenes/post_processing.h"
 #include "engine/scenes/title_scenes.h"
 #include "engine/scenes/tunnel_scene.h"
@@ -68,12 +69,6 @@ void sceneFrameTest::buildScenes() {
   scenes::bindDuckScene();
 }
 
-void sceneFrameTest::clearTracked() {
-  float colour[3] = {0.0f, 0.0f, 0.0f};
-  if (clearGroup != nullptr) clearGroup->vectorNow(colour);
-  gfx::clearScreen(colour[0], colour[1], colour[2]);
-}
-
 void sceneFrameTest::beginFrame(float row) {
   setRow(row);
   glMatrixMode(GL_PROJECTION);
@@ -87,27 +82,15 @@ void sceneFrameTest::beginFrame(float row) {
   glViewport(gfx::viewportX, gfx::viewportY, gfx::viewportWidth, gfx::viewportHeight);
   cam0->draw();
   light0->draw();
-  clearTracked();
+  clearFrame();
   // The show's one light has index 0: light 0 goes off, lighting stays on.
   gfx::disableCapability(GL_LIGHT0);
   gfx::enableCapability(GL_LIGHTING);
 }
 
 void sceneFrameTest::drawFrame(float row) {
-  beginFrame(row);
-  if (scenes::tunnelActive()) {
-    scenes::drawTunnelScene();
-  } else if (scenes::titleSceneActive()) {
-    FWrender::enter(*scenes::sceneTarget);
-    clearTracked();
-    scenes::drawTitleBackground();
-    scenes::drawTitleParticles();
-    FWrender::leave(*scenes::sceneTarget);
-    scenes::compositeTitleScene();
-  } else if (scenes::openingSceneActive()) {
-    scenes::drawOpeningScene();
-  }
-  scenes::drawDuckAndFades();
+  setRow(row);
+  scenes::composeFrame(0.0f);
 }
 
 zipEntry constantTrackEntry(const std::string& track, float value) {

@@ -31,13 +31,8 @@ class sceneFrameTest : public galleryTest {
   // The start of a frame at `row`: projection, "cam0" and "light0", the
   // tracked clear, light 0 off and lighting on.
   void beginFrame(float row);
-  // A whole frame at `row`: beginFrame, the first active of tunnel, title
-  // particles (through the scene target) and opening, then the duck
-  // pictures and fades.
+  // A whole frame at `row` through the show's own frame routine.
   void drawFrame(float row);
-
-  // Clears with the tracked clear colour, as every pass of the show does.
-  void clearTracked();
 };
 
 // "script/sync_<track>.track" holding `value` at every row.

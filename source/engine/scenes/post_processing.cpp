@@ -82,16 +82,6 @@ void buildNoiseTexture(chain& state) {
   FWtexture::uploadBitmap(noise, *state.noiseTexture);
 }
 
-// The frame-clear step: the tracked clear colour (alpha 1) on whatever
-// framebuffer is bound.
-void clearFrame() {
-  if (clearGroup != nullptr) {
-    clearGroup->vectorNow(clearColor);
-    clearColor[3] = 1.0f;
-  }
-  gfx::clearScreen(clearColor[0], clearColor[1], clearColor[2]);
-}
-
 // The same lookup-by-name idiom as the other uniforms, for a matrix.
 void setMatrixUniform(const gfx::shaderProgram* program, const char* name, const float* matrix) {
   if (!gfx::glslEnabled || program == nullptr) return;
