@@ -103,6 +103,7 @@ class gtkDialog : public dialogWindow, public dialogAutomation {
   // dialogAutomation
   bool click(int id) override;
   bool pressKey(dialogKey key) override;
+  bool closeWindow() override;
   bool choose(int id, int index) override;
   void settle() override;
   bool checked(int id) override { return buttonChecked(id); }
@@ -369,6 +370,13 @@ bool gtkDialog::pressKey(dialogKey key) {
   XTestFakeKeyEvent(x11, code, True, CurrentTime);
   XTestFakeKeyEvent(x11, code, False, CurrentTime);
   XFlush(x11);
+  return true;
+}
+
+bool gtkDialog::closeWindow() {
+  // Asks the window to close the way the window manager's close box does
+  // (a delete event), which the dialog turns into a cancel.
+  gtk_window_close(GTK_WINDOW(window_));
   return true;
 }
 

@@ -78,34 +78,20 @@ class StatisticsDrawing : public ::testing::Test {
   }
 };
 
-TEST_F(StatisticsDrawing, CreatesTwelveTextsOnTheFontAndTheBox) {
+TEST_F(StatisticsDrawing, AllTextsShareOneNearestFilteredFontTexture) {
   ASSERT_TRUE(statisticsExist());
   ASSERT_NE(statFont, nullptr);
   EXPECT_NE(statFont->glId, 0u);
   EXPECT_EQ(statFont->params.width, 128);
   EXPECT_EQ(statFont->params.channels, 4);
-  const struct {
-    int index;
-    const char* text;
-    float x, y, size;
-  } layout[] = {{0, "FPS", 1, 1, 16},       {3, "", 65, 1, 16},    {4, "", 161, 1, 16},
-                {1, "polygons:", 1, 17, 8}, {5, "", 81, 17, 8},    {2, "vertices:", 1, 25, 8},
-                {6, "", 81, 25, 8},         {7, "time:", 1, 33, 8}, {8, "", 81, 33, 8},
-                {9, "patt/row:", 1, 41, 8}, {10, "", 81, 41, 8},   {11, "", 0, 0, 8}};
-  for (const auto& row : layout) {
-    const FWmodel::text& text = *statTexts[row.index];
-    EXPECT_STREQ(text.string, row.text) << row.index;
-    EXPECT_EQ(text.x, row.x) << row.index;
-    EXPECT_EQ(text.y, row.y) << row.index;
-    EXPECT_EQ(text.glyphWidth, row.size) << row.index;
-    EXPECT_EQ(text.glyphHeight, row.size) << row.index;
-    EXPECT_EQ(text.advance, row.size) << row.index;
-    EXPECT_EQ(text.pixelMode, 1) << row.index;
-    EXPECT_EQ(text.font, statFont) << row.index;
-  }
-  EXPECT_EQ(statBox->pixelMode, 1);
-  EXPECT_EQ(statBox->scaleX, 250.0f);
-  EXPECT_EQ(statBox->scaleY, 100.0f);
+  for (const FWmodel::text* each : statTexts) EXPECT_EQ(each->font, statFont);
+  glBindTexture(GL_TEXTURE_2D, statFont->glId);
+  GLint filter = 0;
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filter);
+  EXPECT_EQ(filter, GL_NEAREST);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+  EXPECT_EQ(filter, GL_NEAREST);
+  glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 TEST_F(StatisticsDrawing, UpdateFormatsEveryValue) {

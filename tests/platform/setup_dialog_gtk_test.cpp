@@ -3,10 +3,12 @@
 // is not installed.
 #include "engine/settings.h"
 #include "engine/setup_dialog.h"
+#include "engine/window.h"
 #include "platform/setup_dialog.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -35,33 +37,42 @@ std::string findXvfb() {
   return "";
 }
 
-// One Xvfb for the suite; it picks a free display number and tells us.
+// Starts Xvfb on a free display number, which it reports through a pipe.
+// `extraOption` (may be null) is passed on. Returns the display name ("" when
+// Xvfb cannot be started) and the server's process id.
+std::string startXvfb(pid_t* server, const char* extraOption) {
+  *server = 0;
+  const std::string xvfb = findXvfb();
+  int pipeEnds[2];
+  if (xvfb.empty() || pipe(pipeEnds) != 0) return "";
+  *server = fork();
+  if (*server == 0) {
+    close(pipeEnds[0]);
+    // Its notes (display numbers already taken by others) are not ours.
+    const int quiet = open("/dev/null", O_WRONLY);
+    if (quiet >= 0) dup2(quiet, STDERR_FILENO);
+    const std::string fd = std::to_string(pipeEnds[1]);
+    execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
+          "-nolisten", "tcp", extraOption, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(pipeEnds[1]);
+  std::string number;
+  pollfd ready{pipeEnds[0], POLLIN, 0};
+  char c = 0;
+  while (*server > 0 && poll(&ready, 1, 10000) > 0 && read(pipeEnds[0], &c, 1) == 1 && c != '\n') {
+    number += c;
+  }
+  close(pipeEnds[0]);
+  return number.empty() ? "" : ":" + number;
+}
+
+// One Xvfb for the suite.
 class SetupDialogOnScreen : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const std::string xvfb = findXvfb();
-    if (xvfb.empty()) return;
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return;
-    server_ = fork();
-    if (server_ == 0) {
-      close(pipeEnds[0]);
-      const std::string fd = std::to_string(pipeEnds[1]);
-      execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-            "-nolisten", "tcp", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(pipeEnds[1]);
-    std::string number;
-    pollfd ready{pipeEnds[0], POLLIN, 0};
-    char c = 0;
-    while (server_ > 0 && poll(&ready, 1, 10000) > 0 && read(pipeEnds[0], &c, 1) == 1 &&
-           c != '\n') {
-      number += c;
-    }
-    close(pipeEnds[0]);
-    if (number.empty()) return;
-    display_ = ":" + number;
+    display_ = startXvfb(&server_, nullptr);
+    if (display_.empty()) return;
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "NO_AT_BRIDGE"}) {
       const char* value = std::getenv(name);
       saved_.push_back({name, value != nullptr, value != nullptr ? value : ""});
@@ -213,6 +224,48 @@ TEST_F(SetupDialogOnScreen, RadioButtonsCheckBoxesAndTheListReachTheProcedure) {
   EXPECT_EQ(resolutionCode, resolution::r800x600);
   EXPECT_FALSE(fullscreenOn);
   EXPECT_EQ(multisampleIndex, 2);
+}
+
+void closeTheWindow(platform::dialogAutomation& dialog) {
+  dialog.endAfter(10000, -2);
+  observed.ran = true;
+  observed.clicked = dialog.closeWindow();
+}
+
+TEST_F(SetupDialogOnScreen, TheCloseBoxCancels) {
+  observed = seen{};
+  platform::dialogShownHook = closeTheWindow;
+  EXPECT_EQ(showDialog(), 0);
+  ASSERT_TRUE(observed.ran);
+  EXPECT_TRUE(observed.clicked);
+}
+
+void pressDie(platform::dialogAutomation& dialog) {
+  dialog.endAfter(10000, -2);
+  dialog.click(id::die);
+}
+
+// The whole path as the show takes it: desktop size, dialog, and DIE ends
+// graphics initialisation with status 0 and not a word.
+TEST(SetupDialogCancel, DieEndsTheProgramSilently) {
+  if (findXvfb().empty()) GTEST_SKIP() << "Xvfb is not available";
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        // This server ends when its last client, this process, has gone.
+        pid_t server = 0;
+        const std::string display = startXvfb(&server, "-terminate");
+        if (display.empty()) std::exit(3);
+        setenv("DISPLAY", display.c_str(), 1);
+        setenv("NO_AT_BRIDGE", "1", 1);
+        unsetenv("WAYLAND_DISPLAY");
+        unsetenv("SDL_VIDEODRIVER");
+        unsetenv("AMBER_SKIP_DIALOG");
+        platform::dialogShownHook = pressDie;
+        initGraphics();
+        std::exit(4);  // not reached: the dialog was cancelled
+      },
+      ::testing::ExitedWithCode(0), ::testing::Eq(std::string()));
 }
 
 }  // namespace
