@@ -1,8 +1,13 @@
 #include "engine/settings.h"
 
+#include "engine/setup_dialog.h"
+#include "platform/setup_dialog.h"
 #include "platform/window.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 int32_t resolutionCode = resolution::r1024x768;
 int32_t aspectCode = aspect::a4to3;
@@ -23,11 +28,9 @@ int32_t detectAspectCode(int32_t width, int32_t height) {
   return code;
 }
 
-void runSetupDialog() {
-  int desktopWidth = 0;
-  int desktopHeight = 0;
+void setDialogDefaults(int32_t desktopWidth, int32_t desktopHeight) {
   aspectCode = aspect::a4to3;
-  if (platform::desktopSize(&desktopWidth, &desktopHeight)) {
+  if (desktopWidth > 0 && desktopHeight > 0) {
     aspectCode = detectAspectCode(desktopWidth, desktopHeight);
   }
   statisticsOn = false;
@@ -37,6 +40,36 @@ void runSetupDialog() {
   loopOn = false;
   syncOn = false;
   dialogCancelled = false;
+}
+
+bool setupDialogWanted() {
+  const char* skip = std::getenv("AMBER_SKIP_DIALOG");
+  if (skip != nullptr && skip[0] != '\0' && std::strcmp(skip, "0") != 0) return false;
+  return platform::dialogDisplayAvailable();
+}
+
+bool showSetupDialog() {
+  const intptr_t result =
+      platform::dialogBox(setupDialogTemplate(), setupDialogProc, setupDialogInitParam);
+  if (result == -1) {
+    std::fprintf(stderr, "Setup dialog: no display could be opened; starting with the defaults.\n");
+    std::fflush(stderr);
+    dialogCancelled = false;
+    return false;
+  }
+  dialogCancelled = result == 0;
+  return true;
+}
+
+void runSetupDialog() {
+  int desktopWidth = 0;
+  int desktopHeight = 0;
+  if (!platform::desktopSize(&desktopWidth, &desktopHeight)) {
+    desktopWidth = 0;
+    desktopHeight = 0;
+  }
+  setDialogDefaults(desktopWidth, desktopHeight);
+  if (setupDialogWanted()) showSetupDialog();
 }
 
 void resolutionSize(int32_t code, int32_t* width, int32_t* height) {

@@ -34,8 +34,23 @@ extern bool dialogCancelled;
 // 4:3 when the shape matches, 4:3 for anything else.
 int32_t detectAspectCode(int32_t desktopWidth, int32_t desktopHeight);
 
-// Sets the defaults, detects the aspect from the desktop and asks the user.
-// Until the dialog exists the defaults are taken as chosen.
+// The settings every start begins from: 1024 x 768 full screen, music on,
+// no sync, loop or statistics, the aspect detected from the desktop (4:3
+// when its size is unknown, 0 x 0). The multisample index is left alone.
+void setDialogDefaults(int32_t desktopWidth, int32_t desktopHeight);
+
+// Whether the dialog should appear: a display exists and AMBER_SKIP_DIALOG
+// is unset (or "0"). Reads the environment only.
+bool setupDialogWanted();
+
+// Shows the setup dialog modally and sets dialogCancelled (DIE, Escape or
+// the close box). False, with a note on stderr and the settings unchanged,
+// when no dialog could be shown. Blocks until the user decides.
+bool showSetupDialog();
+
+// Sets the defaults, detects the aspect from the desktop and, when a
+// display exists and the user has not asked to skip it, asks the user.
+// Without the dialog the defaults are taken as chosen.
 void runSetupDialog();
 
 // Render size for a resolution code (640 x 480 for unknown codes).

@@ -10,12 +10,14 @@
 #include "engine/demo_clock.h"
 #include "engine/errors.h"
 #include "engine/item.h"
+#include "engine/loading_bar.h"
 #include "engine/music.h"
 #include "engine/package.h"
 #include "engine/rocket/data.h"
 #include "engine/rocket/track_group.h"
 #include "engine/settings.h"
 #include "engine/show_content.h"
+#include "engine/statistics.h"
 #include "engine/window.h"
 #include "platform/quit_signal.h"
 #include "platform/window.h"
@@ -83,8 +85,6 @@ void resetProjection() {
   glLoadIdentity();
 }
 
-void drawNoLoadingBar(float) {}
-
 // The eye orbits the target: the eye group gives radius, azimuth and
 // elevation around the target position.
 NGcomp::camera* makeOrbitCamera(const char* name) {
@@ -128,7 +128,7 @@ presenter* windowPresenter() {
 }
 
 presenter* activePresenter = windowPresenter();
-void (*drawLoadingBar)(float fraction) = drawNoLoadingBar;
+void (*drawLoadingBar)(float fraction) = drawProgressBar;
 
 void initShell() {
   initGraphics();
@@ -160,6 +160,7 @@ void loadAll() {
     drawLoadingBar(0.0f);
     presentFrame();
     tracker_create_device();
+    createStatistics();
     // Items that loading creates are not loaded by this walk.
     const int32_t count = NGcommon::itemCount();
     const float n = static_cast<float>(count);
@@ -216,6 +217,9 @@ bool runFrame(loopState& state, bool statistics) {
   if (statistics) {
     takeClockStart();
     countFramesPerSecond(state);
+    updateStatistics(state.fpsShown, state.frameTimeShown, gfx::polygonCount, gfx::vertexCount,
+                     secondsNow(), state.rowIndex, state.rowPosition);
+    drawStatistics();
   }
 
   presentFrame();
@@ -241,6 +245,7 @@ void shutdown() {
   guarded([] {
     if (package != nullptr) closePackage(package);
   });
+  deleteStatistics();
   guarded([] {
     releaseMusic();
     NGcommon::deleteAllItems();

@@ -45,8 +45,8 @@ void createShellItems();
 // until the binding step has run.
 extern trackGroup* clearGroup;
 
-// Draws the loading phase's progress bar at `fraction` (0 to 1). The bar
-// itself does not exist yet: the default draws nothing.
+// Draws the loading phase's progress bar at `fraction` (0 to 1):
+// drawProgressBar unless replaced (tests record the calls instead).
 extern void (*drawLoadingBar)(float fraction);
 
 // Items drawn by drawAllItems: the list length when it was installed.
@@ -81,7 +81,8 @@ struct loopState {
 // Graphics initialisation, then the shell's own state (clear colour, hooks).
 void initShell();
 
-// The loading phase, under one error guard: progress, then every item.
+// The loading phase, under one error guard: progress bar, sync device,
+// statistics overlay, then every item with the bar stepping before each.
 void loadAll();
 
 // The frame clear: the tracked clear colour (the "clear" group's first

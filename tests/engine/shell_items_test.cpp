@@ -3,8 +3,10 @@
 #include "engine/shell.h"
 
 #include "api/gl/display.h"
+#include "api/model/text.h"
 #include "engine/item.h"
 #include "engine/rocket/track_group.h"
+#include "engine/statistics.h"
 #include "engine/virtual_clock.h"
 #include "support/headless_gl.h"
 #include "support/rocket_fixture.h"
@@ -45,6 +47,9 @@ class ShellItems : public testing_support::rocketTest {
  protected:
   void SetUp() override {
     testing_support::rocketTest::SetUp();
+    // Loading makes the statistics overlay, which needs a context.
+    ASSERT_TRUE(testing_support::headlessGl());
+    gfx::setupViewport(1024, 768, gfx::aspect16by9);
     NGcommon::deleteAllItems();
     events.clear();
     activePresenter = &presenter_;
@@ -55,6 +60,7 @@ class ShellItems : public testing_support::rocketTest {
     drawLoadingBar = defaultBar_;
     frameCallback = nullptr;
     clearGroup = nullptr;
+    deleteStatistics();
     NGcommon::deleteAllItems();
     testing_support::rocketTest::TearDown();
   }
@@ -68,6 +74,8 @@ TEST_F(ShellItems, AnEmptyListLoadsWithOneBarAtZero) {
   EXPECT_EQ(events, (std::vector<std::string>{"bar 0.000000"}));
   EXPECT_EQ(presenter_.swaps, 1);
   EXPECT_NE(trackerDevice, before);  // the device is made fresh
+  EXPECT_TRUE(statisticsExist());   // made whether or not they will be shown
+  EXPECT_STREQ(statTexts[0]->string, "FPS");
 }
 
 TEST_F(ShellItems, LoadingStepsTheBarBeforeEachItemInListOrder) {

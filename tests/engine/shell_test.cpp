@@ -2,7 +2,9 @@
 
 #include "api/gl/display.h"
 #include "api/gl/gl.h"
+#include "api/model/text.h"
 #include "engine/music.h"
+#include "engine/statistics.h"
 #include "engine/virtual_clock.h"
 #include "support/headless_gl.h"
 
@@ -127,6 +129,31 @@ TEST_F(ShellLoop, FrameRateCountsOnlyWithStatisticsOn) {
   ASSERT_TRUE(runFrame(state, true));
   EXPECT_EQ(state.fpsShown, 2);
   EXPECT_EQ(state.fpsCounter, 0);
+}
+
+TEST_F(ShellLoop, WithStatisticsOnTheFrameCarriesTheOverlay) {
+  clock60 = new virtualClock(44100.0f, 100.0f);
+  music = makeSoundtrack(clock60, 128.0);
+  clock60->play();
+  createStatistics();
+  clearColor[0] = clearColor[1] = clearColor[2] = 1.0f;
+
+  loopState state;
+  ASSERT_TRUE(runFrame(state, false));
+  EXPECT_STREQ(statTexts[10]->string, "");  // off: nothing updated or drawn
+  EXPECT_EQ(testing_support::pixelAt(240, 90).r, 255);
+
+  clock60->setPosition(44100);
+  ASSERT_TRUE(runFrame(state, true));
+  EXPECT_STREQ(statTexts[8]->string, "1.00");
+  EXPECT_STREQ(statTexts[10]->string, "   2 /  2 : 18.06667");
+  EXPECT_STREQ(statTexts[3]->string, "0");
+  EXPECT_STREQ(statTexts[4]->string, " 0.0");
+  EXPECT_NEAR(testing_support::pixelAt(240, 90).r, 128, 2);  // the box is in the frame
+  EXPECT_EQ(testing_support::pixelAt(300, 90).r, 255);
+
+  deleteStatistics();
+  clearColor[0] = clearColor[1] = clearColor[2] = 0.0f;
 }
 
 }  // namespace

@@ -1,0 +1,151 @@
+#include "engine/setup_dialog.h"
+
+#include "engine/settings.h"
+
+#include <cstddef>
+
+using platform::controlKind;
+using platform::dialogControl;
+
+namespace {
+
+namespace id = dialogControlId;
+
+const dialogControl setupControls[] = {
+    {id::demo, controlKind::defaultPushButton, "DEMO", 60, 96, 50, 14},
+    {id::die, controlKind::pushButton, "DIE", 132, 96, 50, 14},
+    {id::resolution640, controlKind::autoRadioButton, "640x480", 12, 18, 44, 10},
+    {id::resolution800, controlKind::autoRadioButton, "800x600", 12, 30, 44, 10},
+    {id::resolution1024, controlKind::autoRadioButton, "1024x768", 12, 42, 44, 10},
+    {-1, controlKind::groupBox, "Resolution", 6, 6, 74, 60},
+    {id::resolution1280, controlKind::autoRadioButton, "1280x960", 12, 54, 44, 10},
+    {-1, controlKind::groupBox, "Aspect ratio", 84, 6, 53, 60},
+    {id::aspect4to3, controlKind::autoRadioButton, "4:3", 95, 19, 27, 10},
+    {id::aspect16to9, controlKind::autoRadioButton, "16:9", 95, 34, 31, 10},
+    {id::aspect16to10, controlKind::autoRadioButton, "16:10", 95, 49, 35, 10},
+    {id::fullscreen, controlKind::autoCheckBox, "Fullscreen", 12, 78, 48, 10},
+    {id::sync, controlKind::autoCheckBox, "Sync", 84, 78, 31, 10},
+    {id::music, controlKind::autoCheckBox, "Music", 138, 78, 33, 10},
+    {-1, controlKind::groupBox, "", 141, 6, 60, 26},
+    {id::loop, controlKind::autoCheckBox, "Loop", 12, 90, 31, 10},
+    {id::statistics, controlKind::autoCheckBox, "Statistics", 148, 16, 45, 10},
+    {-1, controlKind::groupBox, "Multisample", 141, 35, 60, 31},
+    {id::multisample, controlKind::dropDownList, "", 148, 46, 48, 66},
+};
+
+const platform::dialogTemplate setupLayout = {
+    "Choose your desitny", 208, 119, setupControls,
+    static_cast<int>(sizeof setupControls / sizeof setupControls[0])};
+
+// The list items; an item's index is the multisample index (2^index samples).
+const char* const multisampleItems[] = {"off", "2x", "4x", "8x", "16x"};
+
+struct choice {
+  int control;
+  int32_t code;
+};
+const choice resolutionChoices[] = {{id::resolution640, resolution::r640x480},
+                                    {id::resolution800, resolution::r800x600},
+                                    {id::resolution1024, resolution::r1024x768},
+                                    {id::resolution1280, resolution::r1280x960}};
+const choice aspectChoices[] = {{id::aspect4to3, aspect::a4to3},
+                                {id::aspect16to9, aspect::a16to9},
+                                {id::aspect16to10, aspect::a16to10}};
+
+// The control showing `code`, 0 when none does.
+template <std::size_t count>
+int controlFor(const choice (&choices)[count], int32_t code) {
+  for (const choice& each : choices) {
+    if (each.code == code) return each.control;
+  }
+  return 0;
+}
+
+// Takes the clicked button's code; the buttons each start their own group,
+// so the others are unchecked here.
+template <std::size_t count>
+bool pick(platform::dialogWindow* window, const choice (&choices)[count], int control,
+          int32_t* setting) {
+  const int32_t* picked = nullptr;
+  for (const choice& each : choices) {
+    if (each.control == control) picked = &each.code;
+  }
+  if (picked == nullptr) return false;
+  *setting = *picked;
+  for (const choice& each : choices) {
+    if (each.control != control) window->checkButton(each.control, false);
+  }
+  return true;
+}
+
+bool* toggledSetting(int control) {
+  switch (control) {
+    case id::fullscreen: return &fullscreenOn;
+    case id::sync: return &syncOn;
+    case id::music: return &musicOn;
+    case id::statistics: return &statisticsOn;
+    case id::loop: return &loopOn;
+    default: return nullptr;
+  }
+}
+
+intptr_t initialise(platform::dialogWindow* window) {
+  window->checkButton(id::fullscreen, fullscreenOn);
+  window->checkButton(id::music, musicOn);
+
+  const int resolutionControl = controlFor(resolutionChoices, resolutionCode);
+  if (resolutionControl == 0) return 0;
+  window->checkButton(resolutionControl, true);
+
+  const int aspectControl = controlFor(aspectChoices, aspectCode);
+  if (aspectControl != 0) {
+    window->checkButton(aspectControl, true);
+  } else if (aspectCode != aspect::a2to1 && aspectCode != aspect::a5to4) {
+    return 0;
+  }
+
+  window->checkButton(id::music, musicOn);
+  window->checkButton(id::statistics, statisticsOn);
+  for (const char* item : multisampleItems) window->addComboItem(id::multisample, item);
+  window->selectComboItem(id::multisample, 0);
+  return 0;
+}
+
+intptr_t command(platform::dialogWindow* window, int control, int notification) {
+  if (control == id::demo) {
+    window->endDialog(1);
+    return 1;
+  }
+  if (control == id::die) {
+    window->endDialog(0);
+    return 1;
+  }
+  if (pick(window, resolutionChoices, control, &resolutionCode)) return 1;
+  if (pick(window, aspectChoices, control, &aspectCode)) return 1;
+  if (bool* setting = toggledSetting(control)) {
+    *setting = !*setting;
+    window->checkButton(control, *setting);
+    return 1;
+  }
+  if (control == id::multisample) {
+    if (notification == platform::CBN_SELCHANGE) {
+      multisampleIndex = window->comboSelection(id::multisample) % 5;
+    }
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+const platform::dialogTemplate& setupDialogTemplate() { return setupLayout; }
+
+intptr_t setupDialogProc(platform::dialogWindow* window, uint32_t message, uintptr_t wParam,
+                         intptr_t) {
+  switch (message) {
+    case platform::WM_INITDIALOG: return initialise(window);
+    case platform::WM_COMMAND:
+      return command(window, platform::commandId(wParam), platform::commandNotification(wParam));
+    default: return 0;
+  }
+}
