@@ -134,7 +134,10 @@ bool initGraphics() {
   int32_t height = 0;
   float aspectRatioValue = 0.0f;
   renderSize(resolutionCode, aspectCode, fullscreenOn, &width, &height, &aspectRatioValue);
+  return openGraphics(width, height, fullscreenOn, aspectRatioValue);
+}
 
+bool openGraphics(int32_t width, int32_t height, bool fullscreen, float aspectRatioValue) {
   if (!platform::initVideo()) {
     failWindow("Error", "RegisterClassEx Failed!", platform::messageIcon::warning, 1001);
   }
@@ -144,7 +147,7 @@ bool initGraphics() {
   std::snprintf(window.caption, sizeof window.caption, "%s /ENGINE v%s build%d", showTitle,
                 engineVersion, buildNumber);
 
-  createWindow(window, width, height, fullscreenOn);
+  createWindow(window, width, height, fullscreen);
   platform::showNativeWindow(window.hwnd, true);
   window.visible = true;
 

@@ -38,6 +38,12 @@ void renderSize(int32_t resolution, int32_t aspect, bool fullscreen, int32_t* wi
 // state. Returns true; every failure ends the process with its message.
 bool initGraphics();
 
+// Graphics initialisation after the dialog, for a window of width x height
+// (full screen or not) on a monitor of the given aspect ratio: everything
+// initGraphics does from the window on. Tools that render the show at other
+// sizes call it directly.
+bool openGraphics(int32_t width, int32_t height, bool fullscreen, float aspectRatio);
+
 // Creates the native window for `window` (hidden) and reads its client size.
 // Exits the process with a message when that is impossible.
 void createWindow(shellWindow& window, int32_t width, int32_t height, bool fullscreen);
