@@ -54,6 +54,7 @@ class ShellItems : public testing_support::rocketTest {
     activePresenter = windowPresenter();
     drawLoadingBar = defaultBar_;
     frameCallback = nullptr;
+    delete clearGroup;
     clearGroup = nullptr;
     NGcommon::deleteAllItems();
     testing_support::rocketTest::TearDown();
@@ -151,6 +152,7 @@ TEST_F(ShellItems, TheClearColourFollowsTheClearTracks) {
   EXPECT_EQ(pixel.b, 0);
 
   // Without the group the last colour stays.
+  delete clearGroup;
   clearGroup = nullptr;
   clock->setPosition(48000);
   ASSERT_TRUE(runFrame(state, false));
