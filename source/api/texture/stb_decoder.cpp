@@ -3,10 +3,20 @@
 #include "api/texture/decoder_guard.h"
 #include "api/texture/package_loader.h"
 
+#include <cstdlib>
+
 // The one translation unit that compiles the decoder. Its own dimension
 // limit rejects forged headers before any pixel buffer is allocated. Only
 // the formats the show reads are compiled in (no GIF, PIC or PNM): the
 // decoders nobody uses are the ones nobody would notice misbehave.
+//
+// Its working memory starts zeroed: a crafted JPEG can make it decode with
+// a Huffman table no segment defined, which would otherwise be whatever the
+// heap held (and lead its lookups out of bounds); zeroed tables decode as
+// one fixed, short code.
+#define STBI_MALLOC(size) std::calloc(1, size)
+#define STBI_REALLOC(block, size) std::realloc(block, size)
+#define STBI_FREE(block) std::free(block)
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_JPEG
 #define STBI_ONLY_PNG

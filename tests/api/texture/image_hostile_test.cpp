@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -114,6 +116,50 @@ TEST(ImageHostile, RawImagesCutShortAreRefusedNotFilledWithBlack) {
                     std::string(12, '\0') + bigEndian16(0) + std::string(3 * 64, '\x55');
   ASSERT_EQ(decodeCode(psd), 0);
   EXPECT_EQ(decodeCode(psd.substr(0, psd.size() - 100)), errorCode::imageLoadFailed);
+}
+
+// Found by fuzzing: the decoder removes a white matte from Photoshop files
+// with alpha, and a dark pixel with a faint alpha (which no real matted file
+// has) makes it convert an out-of-range float to a byte. That costs a wrong
+// pixel, not memory; such files decode, in sanitizer builds too.
+TEST(ImageHostile, AnUnmattedPhotoshopPixelDecodes) {
+  std::string psd = "8BPS" + bigEndian16(1) + std::string(6, '\0') + bigEndian16(4) +
+                    std::string("\0\0\0\x02\0\0\0\x02", 8) + bigEndian16(8) + bigEndian16(3) +
+                    std::string(12, '\0') + bigEndian16(0);
+  psd += std::string(3 * 4, '\0') + std::string(4, '\x01');  // black, alpha 1/255
+  EXPECT_EQ(decodeCode(psd), 0);
+}
+
+// Pixels of `file`, decoded right after the heap held `junk` everywhere the
+// decoder's working memory may come from.
+std::vector<uint8_t> pixelsAfterJunk(const std::string& file, uint8_t junk) {
+  std::vector<void*> blocks;
+  for (size_t size = 1024; size <= 96 * 1024; size += 1024) {
+    blocks.push_back(std::malloc(size));
+    std::memset(blocks.back(), junk, size);
+  }
+  for (void* block : blocks) std::free(block);
+  FWtexture::bitmap image;
+  FWtexture::decodeImage(reinterpret_cast<const uint8_t*>(file.data()),
+                         static_cast<uint32_t>(file.size()), image);
+  return std::vector<uint8_t>(image.pixels,
+                              image.pixels + image.width * image.height * image.channels);
+}
+
+// Found by fuzzing (a report that came and went with the heap's contents):
+// a JPEG scan may name a Huffman table no segment defined, and the decoder
+// then decodes with whatever its memory held, reading past its tables.
+// Its memory now starts zeroed, so such a file decodes the same every time.
+TEST(ImageHostile, AScanNamingAnUndefinedHuffmanTableDecodesTheSameEveryTime) {
+  std::string jpeg = greyJpegFile(2, 2);
+  const size_t scan = jpeg.find("\xFF\xDA");
+  ASSERT_NE(scan, std::string::npos);
+  jpeg[scan + 6] = '\x01';  // the component's AC table: 1, never defined
+  ASSERT_EQ(decodeCode(jpeg), 0);
+  const std::vector<uint8_t> clean = pixelsAfterJunk(jpeg, 0);
+  for (uint8_t junk : {0x03, 0x11, 0x7F, 0xBE}) {
+    EXPECT_EQ(pixelsAfterJunk(jpeg, junk), clean) << "junk " << int{junk};
+  }
 }
 
 TEST(ImageHostile, TinyFilesCannotClaimLargeCompressedImages) {
