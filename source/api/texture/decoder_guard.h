@@ -8,7 +8,7 @@ namespace FWtexture {
 // (found by fuzzing it). This looks for the structures that trigger them,
 // so such files are refused as damaged before the decoder sees them:
 // - a JPEG Huffman table (DHT segment) listing more than 256 codes, which
-//   the decoder writes past its 256-entry tables.
+//   the decoder writes past its 256-entry tables;
 // - a PNG chunk longer than the rest of the file: the decoder allocates its
 //   buffer from the stated length (up to 4 GiB) and can loop for ever
 //   doubling a size that wraps around;
