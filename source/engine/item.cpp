@@ -19,6 +19,14 @@ std::vector<item*>& itemList() {
 
 int32_t itemsConstructed = 0;
 
+// Every bind group made, kept to the end of the process like the tracks it
+// reads: an item's group outlives the item (the list is deleted at shutdown).
+// The list itself is never destroyed, so it still holds them at exit.
+std::vector<trackGroup*>& bindGroups() {
+  static auto* groups = new std::vector<trackGroup*>;
+  return *groups;
+}
+
 }  // namespace
 
 item::item(const char* itemName) {
@@ -47,6 +55,7 @@ bool item::isActive() {
 void item::loadBindGroup() {
   if (!bindable || bindGroup != nullptr) return;
   bindGroup = new trackGroup(name, "bind", nullptr, 0);
+  bindGroups().push_back(bindGroup);
 }
 
 int32_t itemCount() { return static_cast<int32_t>(itemList().size()); }

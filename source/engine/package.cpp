@@ -4,10 +4,22 @@
 
 #include <unzip.h>
 
-#include <cstring>
+#include <sys/stat.h>
 
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
+// Where each entry of the directory sits, by its name with a-z in upper
+// case (the first entry of a name in directory order). Built by the one walk
+// over the directory at open, so a read goes straight to its entry: a forged
+// directory can make each record slow to read (the archive library walks
+// up to 64 KiB of extra fields per record), and a walk per read would
+// multiply that by the number of reads.
 struct mediaPackage {
   unzFile archive = nullptr;
+  uint64_t archiveBytes = 0;
+  std::unordered_map<std::string, unz64_file_pos> entries;
 };
 
 mediaPackage* package = nullptr;
@@ -22,37 +34,53 @@ constexpr size_t maxNameLength = 256;
 // more than that lies about its size.
 constexpr uint64_t maxDeflateRatio = 1032;
 
-bool sameNameIgnoringLetterCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    char x = *a;
-    char y = *b;
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-    if (x == '\0') return true;
+std::string upperCaseLetters(const char* name) {
+  std::string key(name);
+  for (char& c : key) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
+  return key;
 }
 
 bool usable(const mediaPackage* pkg) { return pkg != nullptr && pkg->archive != nullptr; }
 
 // Moves the archive's current entry to the first one named `path`.
-bool locate(unzFile archive, const char* path, unz_file_info64* info) {
+bool locate(const mediaPackage& pkg, const char* path, unz_file_info64* info) {
   if (std::strlen(path) >= maxNameLength) return false;
-  for (int status = unzGoToFirstFile(archive); status == UNZ_OK;
-       status = unzGoToNextFile(archive)) {
-    char name[maxNameLength + 1];
-    if (unzGetCurrentFileInfo64(archive, info, name, sizeof name, nullptr, 0, nullptr, 0) !=
-        UNZ_OK) {
-      continue;
-    }
-    if (info->size_filename >= maxNameLength) continue;
-    if (sameNameIgnoringLetterCase(name, path)) return true;
-  }
-  return false;
+  const auto entry = pkg.entries.find(upperCaseLetters(path));
+  if (entry == pkg.entries.end()) return false;
+  return unzGoToFilePos64(pkg.archive, &entry->second) == UNZ_OK &&
+         unzGetCurrentFileInfo64(pkg.archive, info, nullptr, 0, nullptr, 0, nullptr, 0) == UNZ_OK;
 }
 
-bool plausibleSize(const unz_file_info64& info) {
+// Records every entry whose directory record can be read; the first of a
+// name wins. Names of 256 characters or more never match.
+void indexEntries(mediaPackage& pkg, uint64_t count) {
+  for (uint64_t i = 0; i < count; ++i) {
+    const int status = i == 0 ? unzGoToFirstFile(pkg.archive) : unzGoToNextFile(pkg.archive);
+    if (status != UNZ_OK) break;
+    unz_file_info64 info;
+    char name[maxNameLength + 1];
+    unz64_file_pos position;
+    if (unzGetCurrentFileInfo64(pkg.archive, &info, name, sizeof name, nullptr, 0, nullptr, 0) !=
+            UNZ_OK ||
+        info.size_filename >= maxNameLength || unzGetFilePos64(pkg.archive, &position) != UNZ_OK) {
+      continue;
+    }
+    pkg.entries.emplace(upperCaseLetters(name), position);
+  }
+}
+
+uint64_t fileSizeOf(const char* path) {
+  struct stat status;
+  return stat(path, &status) == 0 ? static_cast<uint64_t>(status.st_size) : 0;
+}
+
+// An entry's stored data lies inside the archive, and its size bounds what
+// it can expand to: a directory that claims more is lying.
+bool plausibleSize(const unz_file_info64& info, uint64_t archiveBytes) {
   if (info.uncompressed_size > UINT32_MAX - 2) return false;
+  if (info.compressed_size > archiveBytes) return false;
   if (info.compression_method == 0) return info.uncompressed_size == info.compressed_size;
   return info.uncompressed_size <= info.compressed_size * maxDeflateRatio + 64;
 }
@@ -83,10 +111,12 @@ bool extractCurrent(unzFile archive, uint8_t* target, uint32_t size) {
 void readEntry(const char* path, fileBuffer& buffer, bool asText) {
   if (!usable(package) || path == nullptr) throw errorCode::packageEntryMissing;
   unz_file_info64 info;
-  if (!locate(package->archive, path, &info)) throw errorCode::packageEntryMissing;
+  if (!locate(*package, path, &info)) throw errorCode::packageEntryMissing;
 
   buffer.release();
-  if (info.uncompressed_size == 0 || !plausibleSize(info)) throw errorCode::packageEntryMissing;
+  if (info.uncompressed_size == 0 || !plausibleSize(info, package->archiveBytes)) {
+    throw errorCode::packageEntryMissing;
+  }
   const auto size = static_cast<uint32_t>(info.uncompressed_size);
   const uint32_t length = asText ? size + 1 : size;
   buffer.allocate(length, capacityFor(length, buffer.step));
@@ -111,12 +141,8 @@ void openPackageAt(const char* path) {
   }
   // One pass over the central directory; entries that cannot be read here
   // fail later, when someone asks for them.
-  for (uint64_t i = 0; i < global.number_entry; ++i) {
-    unz_file_info64 info;
-    const int status = i == 0 ? unzGoToFirstFile(pkg->archive) : unzGoToNextFile(pkg->archive);
-    if (status != UNZ_OK) break;
-    unzGetCurrentFileInfo64(pkg->archive, &info, nullptr, 0, nullptr, 0, nullptr, 0);
-  }
+  pkg->archiveBytes = fileSizeOf(path);
+  indexEntries(*pkg, global.number_entry);
   package = pkg;
 }
 

@@ -12,7 +12,8 @@
 
 namespace platform {
 
-struct nativeWindow {
+class nativeWindow {
+ public:
   SDL_Window* sdl = nullptr;
   std::string caption;
   int width = 0;

@@ -59,6 +59,7 @@ class ShellItems : public testing_support::rocketTest {
     activePresenter = windowPresenter();
     drawLoadingBar = defaultBar_;
     frameCallback = nullptr;
+    delete clearGroup;
     clearGroup = nullptr;
     deleteStatistics();
     NGcommon::deleteAllItems();
@@ -159,6 +160,7 @@ TEST_F(ShellItems, TheClearColourFollowsTheClearTracks) {
   EXPECT_EQ(pixel.b, 0);
 
   // Without the group the last colour stays.
+  delete clearGroup;
   clearGroup = nullptr;
   clock->setPosition(48000);
   ASSERT_TRUE(runFrame(state, false));

@@ -21,6 +21,12 @@ void decodeImage(const uint8_t* data, uint32_t length, bitmap& target) {
   int channels = 0;
   uint8_t* pixels = decodeWithStb(data, static_cast<int>(length), &width, &height, &channels);
   if (pixels == nullptr) throw errorCode::imageLoadFailed;
+  // The decoder accepts some headers with a zero side (an HDR of height 0);
+  // an image without pixels is as damaged as one that fails to decode.
+  if (width <= 0 || height <= 0 || channels < 1 || channels > 4) {
+    std::free(pixels);
+    throw errorCode::imageLoadFailed;
+  }
   std::free(target.pixels);
   target.pixels = pixels;
   target.width = width;

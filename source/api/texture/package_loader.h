@@ -25,7 +25,8 @@ uint64_t decodeBudget(uint32_t fileLength);
 void packageTextureLoader(const char* name, int32_t& flag, std::unique_ptr<bitmap>& result);
 
 // Decodes an image file held in memory into `target` with the file's own
-// channel count (8 bits each). Throws 2945 when it cannot be decoded.
+// channel count (8 bits each). Throws 2945 when it cannot be decoded or has
+// no pixels (a zero side).
 // Cost: one allocation of width x height x channels bytes.
 void decodeImage(const uint8_t* data, uint32_t length, bitmap& target);
 

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 tracker_device* trackerDevice = nullptr;
 char trackerHostAddress[16] = "";
@@ -54,6 +55,11 @@ float frequencyNow() {
 }  // namespace
 
 tracker_device* tracker_create_device() {
+  // A device made earlier stays alive (its tracks may still be in use) and
+  // reachable, as the current one is through trackerDevice; the list itself
+  // is never destroyed, so it still holds them when the process ends.
+  static auto* earlierDevices = new std::vector<tracker_device*>;
+  if (trackerDevice != nullptr) earlierDevices->push_back(trackerDevice);
   auto* d = static_cast<tracker_device*>(std::malloc(sizeof(tracker_device)));
   if (d == nullptr) throw errorCode::trackerNoDevice;
   d->base_path = copyOf(trackBasePath);

@@ -50,7 +50,10 @@ float sync_track_value(const sync_track* track, double row) {
   // when the file loaded) has no span to interpolate over.
   const int64_t span = static_cast<int64_t>(k1.row) - k0.row;
   if (span <= 0) return k0.value;
-  const double t = (row - k0.row) / static_cast<double>(span);
+  // A row below the 32-bit range (or NaN) was clamped onto k0's row by the
+  // search; it sits on k0 rather than extrapolating from it.
+  double t = (row - k0.row) / static_cast<double>(span);
+  if (!(t > 0.0)) t = 0.0;
 
   double shaped;
   switch (k0.type) {

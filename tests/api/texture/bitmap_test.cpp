@@ -20,6 +20,7 @@ using namespace testing_support;
 
 void fill(FWtexture::bitmap& image, int width, int height, int channels,
           const std::vector<uint8_t>& pixels) {
+  std::free(image.pixels);
   image.width = width;
   image.height = height;
   image.channels = channels;

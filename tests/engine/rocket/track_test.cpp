@@ -97,6 +97,18 @@ TEST(SyncTrackValue, RowsFarOutsideTheKeyRangeClampToTheEnds) {
   EXPECT_NEAR(wide.at(0.0), 0.5f, 1e-6f);
 }
 
+// Found by fuzzing: rows below the 32-bit range (and NaN) fall onto a key
+// sitting at the lowest row, and its span must not extrapolate from there.
+TEST(SyncTrackValue, RowsBelowTheRangeStayOnAKeyAtTheLowestRow) {
+  for (int32_t type : {KEY_LINEAR, KEY_SMOOTH, KEY_RAMP}) {
+    const testTrack t({{INT32_MIN, -1.0f, type}, {INT32_MAX, 1.0f, KEY_STEP}});
+    EXPECT_EQ(t.at(-2147483649.5), -1.0f) << "type " << type;
+    EXPECT_EQ(t.at(-1e300), -1.0f) << "type " << type;
+    EXPECT_EQ(t.at(-std::numeric_limits<double>::infinity()), -1.0f) << "type " << type;
+    EXPECT_EQ(t.at(std::numeric_limits<double>::quiet_NaN()), -1.0f) << "type " << type;
+  }
+}
+
 class SyncTrackAssertion : public ::testing::Test {
  protected:
   void SetUp() override { resetAssertionReports(); }

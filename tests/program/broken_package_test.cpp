@@ -1,0 +1,224 @@
+// The show run headless over broken packages: cut short, with corrupt
+// entries, with any one entry replaced by garbage or cut short. However it
+// is broken, the show ends with one of the system's error messages and a
+// non-zero status, or (when what broke is not read) runs normally; never by
+// a signal, a hang or, in sanitizer builds, a sanitizer report.
+//
+// Each case loops over every entry of a package. The package is a small one
+// made here with an entry of every kind the show reads; set
+// AMBER_BROKEN_PACKAGE=/path/to/pack.zip to run the same cases over another
+// (the show's own, say: each run is then given 20 s before it is stopped).
+#include "support/image_files.h"
+#include "support/show_process.h"
+#include "support/test_mp3.h"
+#include "support/test_package.h"
+#include "support/three_ds_writer.h"
+#include "support/track_bytes.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <unzip.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace testing_support;
+
+// A package holding what the show reads today (the soundtrack, the tracks
+// of the shell's cameras, light and clear colour) and one entry of each kind
+// its scenes will read (a model, pictures, a shader).
+std::vector<zipEntry> smallShowPackage() {
+  toneSpec tone;
+  tone.seconds = 0.5;
+  tone.sampleRate = 22050;
+  tone.channels = 1;
+  std::vector<zipEntry> entries = {{"sfx/MarbleHollow_Rhythm.mp3", encodeToneMp3(tone), true}};
+  const std::string ramp = trackFile({{0, 0.0f, 1}, {16, 1.0f, 2}, {32, 0.5f, 0}});
+  for (const char* name :
+       {"clear.c.r", "clear.c.g", "clear.c.b", "cam0.c.x", "cam0.c.y", "cam0.c.z", "cam0.e.x",
+        "cam0.e.y", "cam0.e.z", "cam0.rot", "cam1.c.x", "cam1.c.y", "cam1.c.z", "cam1.e.x",
+        "cam1.e.y", "cam1.e.z", "cam1.rot", "light0.pos.x", "light0.pos.y", "light0.pos.z"}) {
+    entries.push_back({std::string("script/sync_") + name + ".track", ramp});
+  }
+  meshSpec cube = cubeMesh("Cube");
+  cube.mapping.assign(8, {0.5f, 0.5f});
+  entries.push_back({"models/cube.3ds", serialise(file3ds({}, {cube}))});
+  const std::vector<uint8_t> pixels = solidPixels(16, 16, {200, 120, 40});
+  entries.push_back({"textures/plain.png", pngFile(16, 16, 3, pixels)});
+  entries.push_back({"textures/plain.jpg", jpegFile(16, 16, 3, pixels), true});
+  entries.push_back({"fx/plain.frag", "void main() { gl_FragColor = vec4(1.0); }\n"});
+  return entries;
+}
+
+// Every entry of the archive at `path`, with its bytes (read whole).
+std::vector<zipEntry> entriesOf(const std::string& path) {
+  std::vector<zipEntry> entries;
+  unzFile archive = unzOpen64(path.c_str());
+  if (archive == nullptr) return entries;
+  for (int status = unzGoToFirstFile(archive); status == UNZ_OK;
+       status = unzGoToNextFile(archive)) {
+    char name[512];
+    unz_file_info64 info;
+    if (unzGetCurrentFileInfo64(archive, &info, name, sizeof name, nullptr, 0, nullptr, 0) !=
+            UNZ_OK ||
+        unzOpenCurrentFile(archive) != UNZ_OK) {
+      continue;
+    }
+    std::string bytes(static_cast<size_t>(info.uncompressed_size), '\0');
+    const int got = bytes.empty() ? 0
+                                  : unzReadCurrentFile(archive, &bytes[0],
+                                                       static_cast<unsigned>(bytes.size()));
+    unzCloseCurrentFile(archive);
+    if (got == static_cast<int>(bytes.size())) {
+      entries.push_back({name, bytes, info.compression_method == 0});
+    }
+  }
+  unzClose(archive);
+  return entries;
+}
+
+class BrokenPackage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* given = std::getenv("AMBER_BROKEN_PACKAGE");
+    if (given != nullptr && *given != '\0') {
+      entries_ = entriesOf(given);
+      ASSERT_FALSE(entries_.empty()) << given << " is not a readable package";
+      limit_ = std::chrono::seconds(20);
+    } else {
+      entries_ = smallShowPackage();
+      ASSERT_FALSE(entries_.front().bytes.empty()) << "the soundtrack could not be encoded";
+    }
+  }
+
+  // Runs the show over `archive` (the bytes of a pack.zip) and checks how it
+  // ended; `what` names the damage in failure messages. True when it halted.
+  bool runOver(const std::string& archive, const std::string& what) {
+    const std::string folder = makeTempFolder();
+    writeWholeFile(folder + "/pack.zip", archive);
+    const showOutcome outcome = runShowIn(folder, limit_);
+    EXPECT_EQ(badEnding(outcome), "") << what << ", after " << outcome.seconds << " s:\n"
+                                      << outcome.errors;
+    std::remove((folder + "/pack.zip").c_str());
+    std::remove((folder + "/stderr.txt").c_str());
+    rmdir(folder.c_str());
+    return outcome.status != 0;
+  }
+
+  std::string archiveOf(const std::vector<zipEntry>& entries) {
+    const std::string folder = makeTempFolder();
+    const std::string path = folder + "/pack.zip";
+    EXPECT_TRUE(writeZip(path, entries));
+    std::string bytes = readWholeFile(path);
+    std::remove(path.c_str());
+    rmdir(folder.c_str());
+    return bytes;
+  }
+
+  // Runs the show once per entry, with that entry changed by `damage`
+  // (entries it leaves alone are skipped). Returns how many runs halted.
+  int eachEntryDamaged(const std::string& kind,
+                       const std::function<bool(zipEntry&)>& damage) {
+    int halted = 0;
+    for (size_t n = 0; n < entries_.size(); ++n) {
+      std::vector<zipEntry> broken = entries_;
+      if (!damage(broken[n])) continue;
+      halted += runOver(archiveOf(broken), kind + " " + entries_[n].name) ? 1 : 0;
+    }
+    return halted;
+  }
+
+  bool isTrack(const zipEntry& entry) const { return entry.name.rfind("script/", 0) == 0; }
+  bool isModelOrPicture(const zipEntry& entry) const {
+    return entry.name.rfind("models/", 0) == 0 || entry.name.rfind("textures/", 0) == 0;
+  }
+
+  std::vector<zipEntry> entries_;
+  std::chrono::milliseconds limit_ = std::chrono::seconds(10);
+};
+
+// Pseudo-random bytes (the same for every run).
+std::string garbage(size_t length, uint32_t seed) {
+  std::string bytes(length, '\0');
+  for (char& byte : bytes) {
+    seed = seed * 214013u + 2531011u;
+    byte = static_cast<char>(seed >> 16);
+  }
+  return bytes;
+}
+
+TEST_F(BrokenPackage, TheIntactPackageRunsToTheEndOfItsSong) {
+  EXPECT_FALSE(runOver(archiveOf(entries_), "the intact package"));
+}
+
+TEST_F(BrokenPackage, AnArchiveCutShortAnywhereHalts) {
+  const std::string whole = archiveOf(entries_);
+  // The directory sits at the end, so every cut loses it: each is refused
+  // when the package is opened. (Losing only the last byte, the high byte of
+  // an empty comment's length, loses nothing; such an archive reads.)
+  for (size_t cut : {size_t{0}, size_t{21}, whole.size() / 10, whole.size() / 2,
+                     whole.size() * 9 / 10, whole.size() - 22, whole.size() - 12}) {
+    EXPECT_TRUE(runOver(whole.substr(0, cut), "cut at " + std::to_string(cut)))
+        << "cut at " << cut;
+  }
+}
+
+TEST_F(BrokenPackage, ACorruptEntryInTheArchiveHalts) {
+  // Stored entries keep their bytes as they are in the archive; changing
+  // one of them breaks that entry's checksum.
+  int runs = 0;
+  for (size_t n = 0; n < entries_.size(); ++n) {
+    if (!(isTrack(entries_[n]) || entries_[n].name.rfind("sfx/", 0) == 0)) continue;
+    if (entries_[n].bytes.size() < 8 || runs == 3) continue;
+    std::vector<zipEntry> stored = entries_;
+    for (zipEntry& entry : stored) entry.stored = true;
+    std::string archive = archiveOf(stored);
+    const size_t at = archive.find(entries_[n].bytes);
+    ASSERT_NE(at, std::string::npos);
+    archive[at + entries_[n].bytes.size() / 2] ^= 0x5A;
+    EXPECT_TRUE(runOver(archive, "corrupt " + entries_[n].name)) << entries_[n].name;
+    ++runs;
+  }
+  EXPECT_GT(runs, 0);
+}
+
+TEST_F(BrokenPackage, AnyTrackFileCutShortHalts) {
+  const int halted = eachEntryDamaged("cut short", [&](zipEntry& entry) {
+    if (!isTrack(entry) || entry.bytes.size() < 2) return false;
+    entry.bytes.resize(entry.bytes.size() - 1 - entry.bytes.size() / 3);
+    return true;
+  });
+  EXPECT_GE(halted, 3);  // the clear colour's tracks at least
+}
+
+TEST_F(BrokenPackage, AnyModelOrPictureReplacedByGarbageOrCutShortNeverCrashes) {
+  eachEntryDamaged("garbage in", [&](zipEntry& entry) {
+    if (!isModelOrPicture(entry)) return false;
+    entry.bytes = garbage(std::max<size_t>(entry.bytes.size(), 64), 7);
+    return true;
+  });
+  eachEntryDamaged("cut short", [&](zipEntry& entry) {
+    if (!isModelOrPicture(entry) || entry.bytes.size() < 2) return false;
+    entry.bytes.resize(entry.bytes.size() / 2);
+    return true;
+  });
+}
+
+TEST_F(BrokenPackage, AnyOtherEntryReplacedByGarbageNeverCrashes) {
+  eachEntryDamaged("garbage in", [&](zipEntry& entry) {
+    if (isModelOrPicture(entry)) return false;
+    // Track files are replaced by garbage that states a key count.
+    entry.bytes = garbage(std::max<size_t>(entry.bytes.size(), 64), 11);
+    return true;
+  });
+}
+
+}  // namespace
