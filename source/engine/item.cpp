@@ -12,9 +12,12 @@ namespace {
 // A bind value must rise strictly above this for the item to be active.
 constexpr float activityThreshold = 0.7f;
 
+// Never destroyed, like the bind groups below: a halt ends the process
+// without shutdown, and the items must stay reachable (and their memory
+// accounted for) until the very end rather than dangle from a dead vector.
 std::vector<item*>& itemList() {
-  static std::vector<item*> list;
-  return list;
+  static auto* list = new std::vector<item*>;
+  return *list;
 }
 
 int32_t itemsConstructed = 0;

@@ -137,6 +137,7 @@ void initShell() {
   clearColor[1] = 0.0f;
   clearColor[2] = 0.0f;
   clearColor[3] = 1.0f;
+  delete clearGroup;
   clearGroup = nullptr;
 }
 
@@ -186,6 +187,7 @@ void createShellItems() {
 void bindShellGroups() {
   bindCameraGroups(cam0, "cam0");
   bindCameraGroups(cam1, "cam1");
+  delete clearGroup;
   clearGroup = new trackGroup("clear", "c", "rgba", 5);
   if (light0 != nullptr) {
     light0->posGroup = new trackGroup("light0", "pos", "xyz", 5);

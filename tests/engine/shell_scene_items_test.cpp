@@ -50,6 +50,7 @@ class ShellSceneItems : public testing_support::rocketTest {
     NGcommon::deleteAllItems();
     cam0 = cam1 = nullptr;
     light0 = nullptr;
+    delete clearGroup;
     clearGroup = nullptr;
     defaultItemCount = 0;
     NGcomp::resetLightCounter();

@@ -7,6 +7,7 @@
 #include "engine/components/camera.h"
 #include "engine/components/light.h"
 #include "engine/components/model.h"
+#include "engine/rocket/track_group.h"
 #include "engine/shell.h"
 #include "support/gallery.h"
 #include "support/three_ds_writer.h"
@@ -67,6 +68,7 @@ struct shellItemsForgotten {
   ~shellItemsForgotten() {
     cam0 = cam1 = nullptr;
     light0 = nullptr;
+    delete clearGroup;
     clearGroup = nullptr;
     NGcomp::resetLightCounter();
   }

@@ -33,6 +33,7 @@ void greetingsChainTest::TearDown() {
   galleryTest::TearDown();
   cam0 = cam1 = nullptr;
   light0 = nullptr;
+  delete clearGroup;
   clearGroup = nullptr;
   NGcomp::resetLightCounter();
 }

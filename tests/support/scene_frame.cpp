@@ -34,6 +34,7 @@ void sceneFrameTest::TearDown() {
   if (scenes::sceneTarget) FWrender::release(scenes::sceneTarget);
   cam0 = cam1 = nullptr;
   light0 = nullptr;
+  delete clearGroup;
   clearGroup = nullptr;
   NGcomp::resetLightCounter();
   gfx::resetState();
