@@ -102,16 +102,19 @@ void parseAndBuild(benchmark::State& state, bool smooth) {
 void BM_Parse3dsAndBuildSmooth(benchmark::State& state) { parseAndBuild(state, true); }
 void BM_Parse3dsAndBuildFaceted(benchmark::State& state) { parseAndBuild(state, false); }
 
-void BM_Resample1024(benchmark::State& state) {
-  const auto target = static_cast<int32_t>(state.range(0));
-  const int channels = static_cast<int>(state.range(1));
-  std::vector<uint8_t> source(1024 * 1024 * channels);
+// A square picture of side range(0) resampled to side range(1) with
+// range(2) channels. Pictures already at their upload size skip the pass.
+void BM_Resample(benchmark::State& state) {
+  const auto side = static_cast<int32_t>(state.range(0));
+  const auto target = static_cast<int32_t>(state.range(1));
+  const int channels = static_cast<int>(state.range(2));
+  std::vector<uint8_t> source(static_cast<size_t>(side) * side * channels);
   for (size_t n = 0; n < source.size(); ++n) source[n] = static_cast<uint8_t>(n * 31 + n / 4096);
   for (auto _ : state) {
     state.PauseTiming();
     FWtexture::bitmap image;
-    image.width = 1024;
-    image.height = 1024;
+    image.width = side;
+    image.height = side;
     image.channels = channels;
     image.pixels = static_cast<uint8_t*>(std::malloc(source.size()));
     std::memcpy(image.pixels, source.data(), source.size());
@@ -125,6 +128,11 @@ void BM_Resample1024(benchmark::State& state) {
 
 BENCHMARK(BM_Parse3dsAndBuildSmooth)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Parse3dsAndBuildFaceted)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Resample1024)->Args({1024, 3})->Args({1024, 4})->Args({512, 3})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Resample)
+    ->Args({1000, 1024, 3})
+    ->Args({1000, 1024, 4})
+    ->Args({1024, 512, 3})
+    ->Args({1024, 1024, 3})
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

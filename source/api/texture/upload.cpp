@@ -47,6 +47,10 @@ void resample(bitmap& image, int32_t newWidth, int32_t newHeight) {
       newWidth < 2 || newHeight < 2) {
     return;
   }
+  // At the same size every sample lands on a source pixel with weight 1 and
+  // the rounding gives that pixel back, so the result is the source itself.
+  // Most pictures are already power-of-two squares: skip the pass.
+  if (newWidth == image.width && newHeight == image.height) return;
   const int32_t width = image.width;
   const int32_t height = image.height;
   const int32_t channels = image.channels;

@@ -23,7 +23,9 @@ int32_t uploadSide(int32_t width, int32_t height, int32_t maxSize);
 void uploadBitmap(bitmap& image, FWrender::texture& target);
 
 // Bilinear resize in place to newWidth x newHeight, rounding to nearest.
-// Does nothing without pixels or when a target side is below 2. A source
+// Does nothing without pixels, when a target side is below 2, or at the
+// image's own size (where the resize is exact). Costs one pass over the new
+// size otherwise. A source
 // only 1 pixel wide (or high) repeats that column (row). Throws 2 when the
 // new buffer cannot be allocated.
 void resample(bitmap& image, int32_t newWidth, int32_t newHeight);

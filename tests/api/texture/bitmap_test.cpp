@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -101,6 +103,27 @@ TEST(Resample, RoundsToNearest) {
   FWtexture::resample(image, 5, 2);  // 0.75 and 2.25
   EXPECT_EQ(at(image, 1, 0, 0), 1);
   EXPECT_EQ(at(image, 3, 0, 0), 2);
+}
+
+TEST(Resample, AtItsOwnSizeAnImageComesBackUnchanged) {
+  // Every weight is 0 or 1 there, so the bilinear pass would give each pixel
+  // back; pictures already at their upload size rely on that.
+  for (const auto& [width, height, channels] :
+       std::vector<std::tuple<int, int, int>>{{37, 23, 3}, {2, 2, 4}, {2, 5, 1}, {64, 2, 2}}) {
+    FWtexture::bitmap image;
+    std::vector<uint8_t> pixels(static_cast<size_t>(width * height * channels));
+    uint32_t seed = 99;
+    for (uint8_t& value : pixels) {
+      seed = seed * 1103515245u + 12345u;
+      value = static_cast<uint8_t>(seed >> 23);
+    }
+    fill(image, width, height, channels, pixels);
+    FWtexture::resample(image, width, height);
+    ASSERT_EQ(image.width, width);
+    ASSERT_EQ(image.height, height);
+    EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), image.pixels))
+        << width << " x " << height << " x " << channels;
+  }
 }
 
 TEST(Resample, OnePixelWideOrHighSourcesRepeatTheirOnlyColumnOrRow) {
