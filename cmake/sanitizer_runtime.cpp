@@ -10,7 +10,8 @@
 // memory are suppressed by name: fontconfig (while parsing its
 // configuration), Mesa's software driver (when a multisampled context is
 // destroyed) and D-Bus (when GTK's accessibility bridge is cut off by an
-// exit from inside the setup dialog). Everything allocated by our own code is reported.
+// exit from inside the setup dialog). Everything allocated by our own code
+// is reported.
 
 extern "C" int dlclose(void*) { return 0; }
 

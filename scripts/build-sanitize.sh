@@ -5,7 +5,8 @@
 # out (the normal tree builds them). Extra arguments go to CMake's configure.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# The soundtrack comes from the normal tree when that has rendered it.
+# The soundtrack comes from the normal tree when that has rendered it (build
+# that tree first after changing the song, as test.sh does).
 soundtrack="$top/build/content/sfx/MarbleHollow_Rhythm.mp3"
 [ -f "$soundtrack" ] || soundtrack=""
 cmake -S "$top" -B "$top/build-sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -24,10 +24,9 @@ void uploadBitmap(bitmap& image, FWrender::texture& target);
 
 // Bilinear resize in place to newWidth x newHeight, rounding to nearest.
 // Does nothing without pixels, when a target side is below 2, or at the
-// image's own size (where the resize is exact). Costs one pass over the new
-// size otherwise. A source
-// only 1 pixel wide (or high) repeats that column (row). Throws 2 when the
-// new buffer cannot be allocated.
+// image's own size (where the resize is exact); otherwise costs one pass
+// over the new size and a new buffer. A source only 1 pixel wide (or high)
+// repeats that column (row). Throws 2 when the buffer cannot be allocated.
 void resample(bitmap& image, int32_t newWidth, int32_t newHeight);
 
 }  // namespace FWtexture

@@ -15,7 +15,7 @@ namespace {
 using ::testing::internal::CaptureStderr;
 using ::testing::internal::GetCapturedStderr;
 
-struct programSpec {
+struct sceneProgram {
   const char* vertex;
   const char* fragment;
   std::vector<const char*> uniforms;  // must be active in the linked program
@@ -23,7 +23,7 @@ struct programSpec {
 
 // Each program as a scene builds it, with the uniforms the scene (or the
 // shader component's begin) sets and the shader really uses.
-const programSpec scenePrograms[] = {
+const sceneProgram scenePrograms[] = {
     {"tunnel.vert", "tunnel1.frag", {"forgas", "fade", "time"}},
     {"tunnel.vert", "tunnel2.frag", {"forgas", "fade", "time"}},
     {"tunnel.vert", "tunnel3.frag", {"forgas", "fade", "time"}},
@@ -42,10 +42,10 @@ TEST(SceneShaders, EveryProgramCompilesAndLinksSilently) {
   ASSERT_TRUE(testing_support::headlessGl());
   gfx::checkGlsl();
   ASSERT_TRUE(gfx::glslEnabled);
-  for (const programSpec& spec : scenePrograms) {
-    SCOPED_TRACE(std::string(spec.vertex) + " + " + spec.fragment);
-    const std::string vertex = shaderSource(spec.vertex);
-    const std::string fragment = shaderSource(spec.fragment);
+  for (const sceneProgram& expected : scenePrograms) {
+    SCOPED_TRACE(std::string(expected.vertex) + " + " + expected.fragment);
+    const std::string vertex = shaderSource(expected.vertex);
+    const std::string fragment = shaderSource(expected.fragment);
     ASSERT_FALSE(vertex.empty());
     ASSERT_FALSE(fragment.empty());
     gfx::shaderProgram* program = gfx::createProgram();
@@ -55,7 +55,7 @@ TEST(SceneShaders, EveryProgramCompilesAndLinksSilently) {
     GLint linked = 0;
     ext::glGetProgramiv(program->program, GL_LINK_STATUS, &linked);
     EXPECT_EQ(linked, GL_TRUE);
-    for (const char* uniform : spec.uniforms) {
+    for (const char* uniform : expected.uniforms) {
       EXPECT_GE(ext::glGetUniformLocation(program->program, uniform), 0) << uniform;
     }
     gfx::destroyProgram(program);
