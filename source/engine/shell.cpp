@@ -74,17 +74,6 @@ void takeClockStart() {
   if (clockStart == 0) clockStart = static_cast<int64_t>(std::time(nullptr));
 }
 
-void resetProjection() {
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  gfx::perspective(3.0f, 800.0f);
-  glMatrixMode(GL_TEXTURE);
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-}
-
 // The eye orbits the target: the eye group gives radius, azimuth and
 // elevation around the target position.
 NGcomp::camera* makeOrbitCamera(const char* name) {
@@ -139,6 +128,17 @@ void initShell() {
   clearColor[3] = 1.0f;
   delete clearGroup;
   clearGroup = nullptr;
+}
+
+void resetProjection() {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  gfx::perspective(3.0f, 800.0f);
+  glMatrixMode(GL_TEXTURE);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
 }
 
 void clearFrame() {

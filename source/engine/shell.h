@@ -85,6 +85,10 @@ void initShell();
 // statistics overlay, then every item with the bar stepping before each.
 void loadAll();
 
+// The frame's projection reset: the show's perspective (near 3, far 800)
+// with the nicest correction hint, identity texture and model-view matrices.
+void resetProjection();
+
 // The frame clear: the tracked clear colour (the "clear" group's first
 // three tracks, alpha 1; without the group the last colour stays), letterbox
 // bars black. One group evaluation per track.

@@ -8,6 +8,7 @@
 #include "content/zip_archive.h"
 #include "engine/file_buffer.h"
 #include "engine/package.h"
+#include "support/command.h"
 #include "support/test_package.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,8 @@
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::commandResult;
+using testing_support::runCommand;
 
 // Every track some part of the show asks for, by name.
 const char* const showTracks[] = {
@@ -59,23 +62,8 @@ const std::map<std::string, std::string>& builtPack() {
   return entries;
 }
 
-struct commandResult {
-  int status;
-  std::string output;
-};
-
 // Runs a shell command; its stdout and stderr together.
-commandResult run(const std::string& command) {
-  commandResult result{-1, ""};
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return result;
-  char chunk[4096];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) result.output.append(chunk, n);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+commandResult run(const std::string& command) { return runCommand(command + " 2>&1"); }
 
 bool isPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 

@@ -1,11 +1,10 @@
 // The offline renderer over the show's own pack.
+#include "support/command.h"
 #include "support/test_package.h"
 
 #include "api/texture/stb_decoder.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,24 +14,13 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-struct commandResult {
-  int status = -1;
-  std::string output;  // stdout and stderr together
-};
+using testing_support::commandResult;
+using testing_support::runCommand;
 
 commandResult run(const std::string& arguments) {
-  commandResult result;
   const std::string command = std::string("cd ") + fs::path(AMBER_PACK_PATH).parent_path().string() +
                               " && " + AMBER_RENDER_EXECUTABLE + " " + arguments + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  char chunk[4096];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) result.output.append(chunk, n);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
+  return runCommand(command);
 }
 
 TEST(AmberRender, WritesNumberedFramesAtAnyRationalFrameRate) {

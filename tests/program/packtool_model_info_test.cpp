@@ -1,11 +1,10 @@
 // Runs "packtool model-info" on 3DS files the tests write, in an empty
 // environment: no display, no window system.
+#include "support/command.h"
 #include "support/test_package.h"
 #include "support/three_ds_writer.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <string>
@@ -25,13 +24,9 @@ toolRun modelInfo(const std::string& folder, const std::string& file) {
   const std::string command = std::string("env -i ") + AMBER_PACKTOOL_EXECUTABLE +
                               " model-info '" + file + "' 2>'" + errorPath + "'";
   toolRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char chunk[256];
-  size_t got = 0;
-  while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0) run.out.append(chunk, got);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const testing_support::commandResult result = testing_support::runCommand(command);
+  run.status = result.status;
+  run.out = result.output;
   run.errors = readWholeFile(errorPath);
   return run;
 }

@@ -106,20 +106,11 @@ void greetingsChainTest::buildFrom(std::vector<zipEntry> entries,
 
 void greetingsChainTest::drawFrame(float row) {
   setRow(row);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  gfx::perspective(3.0f, 800.0f);
-  glMatrixMode(GL_TEXTURE);
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
+  resetProjection();
   glViewport(gfx::viewportX, gfx::viewportY, gfx::viewportWidth, gfx::viewportHeight);
   cam0->draw();
   light0->draw();
-  float colour[3] = {0, 0, 0};
-  if (clearGroup != nullptr) clearGroup->vectorNow(colour);
-  gfx::clearScreen(colour[0], colour[1], colour[2]);
+  clearFrame();
   if (scenes::greetingsActive()) scenes::runPostProcessing();
 }
 

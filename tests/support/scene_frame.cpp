@@ -72,14 +72,7 @@ void sceneFrameTest::buildScenes() {
 
 void sceneFrameTest::beginFrame(float row) {
   setRow(row);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  gfx::perspective(3.0f, 800.0f);
-  glMatrixMode(GL_TEXTURE);
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
+  resetProjection();
   glViewport(gfx::viewportX, gfx::viewportY, gfx::viewportWidth, gfx::viewportHeight);
   cam0->draw();
   light0->draw();

@@ -1,10 +1,9 @@
 // Runs the built packtool the way someone making content would.
+#include "support/command.h"
 #include "support/test_package.h"
 #include "support/track_bytes.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <string>
@@ -27,13 +26,9 @@ toolRun runPacktool(const std::string& arguments) {
   const std::string command =
       std::string("'") + AMBER_PACKTOOL_EXECUTABLE + "' " + arguments + " 2>'" + errorPath + "'";
   toolRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char chunk[256];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0) run.out.append(chunk, got);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const testing_support::commandResult result = testing_support::runCommand(command);
+  run.status = result.status;
+  run.out = result.output;
   run.errors = testing_support::readWholeFile(errorPath);
   return run;
 }

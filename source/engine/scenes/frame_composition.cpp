@@ -18,15 +18,10 @@ namespace scenes {
 
 namespace {
 
+// The shell's reset, and the viewport back on the picture area (a render
+// target's pass may have left it elsewhere).
 void resetFrameProjection() {
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  gfx::perspective(3.0f, 800.0f);
-  glMatrixMode(GL_TEXTURE);
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
+  resetProjection();
   glViewport(gfx::viewportX, gfx::viewportY, gfx::viewportWidth, gfx::viewportHeight);
 }
 
