@@ -1,6 +1,7 @@
 #include "support/headless_gl.h"
 
 #include "api/gl/display.h"
+#include "api/gl/extensions.h"
 #include "api/gl/gl.h"
 #include "api/gl/state.h"
 #include "platform/window.h"
@@ -58,6 +59,17 @@ rgba pixelAt(int x, int y) {
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(x, kContextHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &pixel);
   return pixel;
+}
+
+void resetGlBetweenTests() {
+  gfx::resetState();
+  for (int unit = 0; unit < gfx::maxTextureUnits; ++unit) {
+    ext::glActiveTextureARB(GL_TEXTURE0 + unit);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+  }
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
 }
 
 }  // namespace testing_support

@@ -17,6 +17,11 @@ struct rgba {
   uint8_t r, g, b, a;
 };
 
+// What a drawing test leaves behind, undone for the next one: the GL
+// layer's state reset, identity texture matrices on every unit, and the
+// model-view matrix current and identity.
+void resetGlBetweenTests();
+
 // The back buffer's pixel at (x, y), counted from the top-left corner.
 rgba pixelAt(int x, int y);
 

@@ -100,14 +100,7 @@ class Billboards : public ::testing::Test {
     gfx::vertexCount = 0;
   }
   void TearDown() override {
-    gfx::resetState();
-    for (int unit = 0; unit < gfx::maxTextureUnits; ++unit) {
-      ext::glActiveTextureARB(GL_TEXTURE0 + unit);
-      glMatrixMode(GL_TEXTURE);
-      glLoadIdentity();
-    }
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    testing_support::resetGlBetweenTests();
     glDepthMask(GL_TRUE);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   }

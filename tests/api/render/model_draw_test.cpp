@@ -70,13 +70,7 @@ class ModelDraw : public ::testing::Test {
     gfx::vertexCount = 0;
   }
   void TearDown() override {
-    gfx::resetState();
-    for (int unit = 0; unit < gfx::maxTextureUnits; ++unit) {
-      ext::glActiveTextureARB(GL_TEXTURE0 + unit);
-      glMatrixMode(GL_TEXTURE);
-      glLoadIdentity();
-    }
-    glMatrixMode(GL_MODELVIEW);
+    testing_support::resetGlBetweenTests();
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   }
 

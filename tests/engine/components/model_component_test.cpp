@@ -95,14 +95,7 @@ class ModelComponent : public rocketTest {
   void TearDown() override {
     FWtexture::textureLoader = savedLoader_;
     NGcommon::deleteAllItems();
-    gfx::resetState();
-    for (int unit = 0; unit < gfx::maxTextureUnits; ++unit) {
-      ext::glActiveTextureARB(GL_TEXTURE0 + unit);
-      glMatrixMode(GL_TEXTURE);
-      glLoadIdentity();
-    }
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    testing_support::resetGlBetweenTests();
     gfx::setupViewport(1024, 768, gfx::aspect16by9);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     rocketTest::TearDown();
