@@ -1,15 +1,13 @@
 // The setup dialog on a real display: a private Xvfb server, GTK, and
-// pointer and key events synthesised through the server. Skipped when Xvfb
-// is not installed.
+// pointer and key events synthesised through the server.
 #include "engine/settings.h"
 #include "engine/setup_dialog.h"
 #include "engine/window.h"
 #include "platform/setup_dialog.h"
+#include "support/xvfb_server.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,57 +20,12 @@ namespace {
 
 namespace id = dialogControlId;
 
-std::string findXvfb() {
-  const char* path = std::getenv("PATH");
-  std::string folders = path != nullptr ? path : "/usr/bin:/bin";
-  size_t start = 0;
-  while (start <= folders.size()) {
-    const size_t end = folders.find(':', start);
-    const std::string folder = folders.substr(start, end == std::string::npos ? end : end - start);
-    const std::string candidate = folder + "/Xvfb";
-    if (!folder.empty() && access(candidate.c_str(), X_OK) == 0) return candidate;
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return "";
-}
-
-// Starts Xvfb on a free display number, which it reports through a pipe.
-// `extraOption` (may be null) is passed on. Returns the display name ("" when
-// Xvfb cannot be started) and the server's process id.
-std::string startXvfb(pid_t* server, const char* extraOption) {
-  *server = 0;
-  const std::string xvfb = findXvfb();
-  int pipeEnds[2];
-  if (xvfb.empty() || pipe(pipeEnds) != 0) return "";
-  *server = fork();
-  if (*server == 0) {
-    close(pipeEnds[0]);
-    // Its notes (display numbers already taken by others) are not ours.
-    const int quiet = open("/dev/null", O_WRONLY);
-    if (quiet >= 0) dup2(quiet, STDERR_FILENO);
-    const std::string fd = std::to_string(pipeEnds[1]);
-    execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-          "-nolisten", "tcp", extraOption, static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(pipeEnds[1]);
-  std::string number;
-  pollfd ready{pipeEnds[0], POLLIN, 0};
-  char c = 0;
-  while (*server > 0 && poll(&ready, 1, 10000) > 0 && read(pipeEnds[0], &c, 1) == 1 && c != '\n') {
-    number += c;
-  }
-  close(pipeEnds[0]);
-  return number.empty() ? "" : ":" + number;
-}
-
 // One Xvfb for the suite.
 class SetupDialogOnScreen : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    display_ = startXvfb(&server_, nullptr);
-    if (display_.empty()) return;
+    if (!server_.start()) return;
+    display_ = server_.display();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "NO_AT_BRIDGE"}) {
       const char* value = std::getenv(name);
       saved_.push_back({name, value != nullptr, value != nullptr ? value : ""});
@@ -83,11 +36,7 @@ class SetupDialogOnScreen : public ::testing::Test {
     setenv("NO_AT_BRIDGE", "1", 1);
   }
   static void TearDownTestSuite() {
-    if (server_ > 0) {
-      kill(server_, SIGTERM);
-      waitpid(server_, nullptr, 0);
-      server_ = 0;
-    }
+    server_.stop();
     // Later tests in this process must not find a display that is gone.
     for (const savedVariable& each : saved_) {
       if (each.set) {
@@ -100,7 +49,7 @@ class SetupDialogOnScreen : public ::testing::Test {
     display_.clear();
   }
   void SetUp() override {
-    if (display_.empty()) GTEST_SKIP() << "Xvfb is not available";
+    ASSERT_FALSE(display_.empty()) << server_.failure();
     setDialogDefaults(1920, 1080);
     multisampleIndex = 0;
   }
@@ -116,12 +65,12 @@ class SetupDialogOnScreen : public ::testing::Test {
     bool set;
     std::string value;
   };
-  static pid_t server_;
+  static testing_support::xvfbServer server_;
   static std::string display_;
   static std::vector<savedVariable> saved_;
 };
 
-pid_t SetupDialogOnScreen::server_ = 0;
+testing_support::xvfbServer SetupDialogOnScreen::server_;
 std::string SetupDialogOnScreen::display_;
 std::vector<SetupDialogOnScreen::savedVariable> SetupDialogOnScreen::saved_;
 
@@ -248,15 +197,14 @@ void pressDie(platform::dialogAutomation& dialog) {
 // The whole path as the show takes it: desktop size, dialog, and DIE ends
 // graphics initialisation with status 0 and not a word.
 TEST(SetupDialogCancel, DieEndsTheProgramSilently) {
-  if (findXvfb().empty()) GTEST_SKIP() << "Xvfb is not available";
+  ASSERT_FALSE(testing_support::findOnPath("Xvfb").empty()) << "Xvfb is not installed (Debian package xvfb)";
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
         // This server ends when its last client, this process, has gone.
-        pid_t server = 0;
-        const std::string display = startXvfb(&server, "-terminate");
-        if (display.empty()) std::exit(3);
-        setenv("DISPLAY", display.c_str(), 1);
+        static testing_support::xvfbServer server;
+        if (!server.start("1280x1024x24", "-terminate")) std::exit(3);
+        setenv("DISPLAY", server.display().c_str(), 1);
         setenv("NO_AT_BRIDGE", "1", 1);
         unsetenv("WAYLAND_DISPLAY");
         unsetenv("SDL_VIDEODRIVER");
