@@ -18,6 +18,7 @@ bool statisticsOn = false;
 bool loopOn = false;
 int32_t multisampleIndex = 0;
 bool dialogCancelled = false;
+settingsPreset startPreset;
 
 int32_t detectAspectCode(int32_t width, int32_t height) {
   const float h = static_cast<float>(height);
@@ -40,6 +41,17 @@ void setDialogDefaults(int32_t desktopWidth, int32_t desktopHeight) {
   loopOn = false;
   syncOn = false;
   dialogCancelled = false;
+}
+
+void applyPreset(const settingsPreset& preset) {
+  if (preset.resolution) resolutionCode = *preset.resolution;
+  if (preset.aspect) aspectCode = *preset.aspect;
+  if (preset.fullscreen) fullscreenOn = *preset.fullscreen;
+  if (preset.sync) syncOn = *preset.sync;
+  if (preset.music) musicOn = *preset.music;
+  if (preset.statistics) statisticsOn = *preset.statistics;
+  if (preset.loop) loopOn = *preset.loop;
+  if (preset.multisample) multisampleIndex = *preset.multisample;
 }
 
 bool setupDialogWanted() {
@@ -69,7 +81,8 @@ void runSetupDialog() {
     desktopHeight = 0;
   }
   setDialogDefaults(desktopWidth, desktopHeight);
-  if (setupDialogWanted()) showSetupDialog();
+  applyPreset(startPreset);
+  if (!startPreset.skipDialog && setupDialogWanted()) showSetupDialog();
 }
 
 void resolutionSize(int32_t code, int32_t* width, int32_t* height) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 // The display settings the user picks before the show starts. Every start
 // begins from the same defaults; nothing is saved.
@@ -29,6 +30,28 @@ extern bool statisticsOn;
 extern bool loopOn;
 extern int32_t multisampleIndex;  // samples = 2 to this power
 extern bool dialogCancelled;
+
+// Choices named before the dialog (on the command line): each one that is
+// set replaces its default and is preselected in the dialog; with
+// skipDialog they are the choices and no dialog appears.
+struct settingsPreset {
+  std::optional<int32_t> resolution;
+  std::optional<int32_t> aspect;
+  std::optional<bool> fullscreen;
+  std::optional<bool> sync;
+  std::optional<bool> music;
+  std::optional<bool> statistics;
+  std::optional<bool> loop;
+  std::optional<int32_t> multisample;
+  bool skipDialog = false;
+};
+
+// The preset runSetupDialog applies after the defaults; empty unless the
+// program's command line filled it.
+extern settingsPreset startPreset;
+
+// Sets every setting the preset names; leaves the others alone.
+void applyPreset(const settingsPreset& preset);
 
 // The monitor's aspect code for a desktop of width x height: 16:9, 16:10 or
 // 4:3 when the shape matches, 4:3 for anything else.

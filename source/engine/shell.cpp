@@ -17,6 +17,7 @@
 #include "engine/rocket/track_group.h"
 #include "engine/settings.h"
 #include "engine/show_content.h"
+#include "engine/startup.h"
 #include "engine/statistics.h"
 #include "engine/window.h"
 #include "platform/quit_signal.h"
@@ -261,14 +262,7 @@ void shutdown() {
 void runShow() {
   platform::installQuitSignals();
   initShell();
-  guarded([] { openPackage(); });
-  guarded([] { createShellItems(); });
-  guarded([] { setupContent(); });
-  guarded([] { openMusic(128.0); });
-  loadAll();
-  guarded([] { bindShellGroups(); });
-  guarded([] { bindContent(); });
-  frameCallback = contentFrameRoutine();
+  startShowContent(startupChoices{});
   runMainLoop();
   releaseContent();
   shutdown();

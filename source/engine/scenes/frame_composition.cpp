@@ -77,4 +77,12 @@ void composeFrame(float) {
   drawDuckAndFades();
 }
 
+const char* sceneNameNow() {
+  if (greetingsActive()) return "greetings";
+  if (tunnelActive()) return "tunnel";
+  if (titleSceneActive()) return "title particles";
+  if (openingSceneActive()) return "opening";
+  return "pictures and fades";
+}
+
 }  // namespace scenes

@@ -1,0 +1,148 @@
+#include "engine/command_line.h"
+
+#include "engine/errors.h"
+#include "engine/window.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+struct namedCode {
+  const char* name;
+  int32_t code;
+};
+
+constexpr namedCode sizeNames[] = {{"640x480", resolution::r640x480},
+                                   {"800x600", resolution::r800x600},
+                                   {"1024x768", resolution::r1024x768},
+                                   {"1280x960", resolution::r1280x960}};
+
+constexpr namedCode aspectNames[] = {{"4:3", aspect::a4to3},
+                                     {"5:4", aspect::a5to4},
+                                     {"16:9", aspect::a16to9},
+                                     {"16:10", aspect::a16to10},
+                                     {"2:1", aspect::a2to1}};
+
+// Samples per pixel and the dialog's multisample index (2^index samples).
+constexpr namedCode multisampleNames[] = {{"0", 0}, {"1", 0}, {"2", 1},
+                                          {"4", 2}, {"8", 3}, {"16", 4}};
+
+template <size_t N>
+bool lookUp(const namedCode (&table)[N], const std::string& name, int32_t* code) {
+  for (const namedCode& each : table) {
+    if (name == each.name) {
+      *code = each.code;
+      return true;
+    }
+  }
+  return false;
+}
+
+template <size_t N>
+std::string listOf(const namedCode (&table)[N]) {
+  std::string list;
+  for (const namedCode& each : table) list += (list.empty() ? "" : "|") + std::string(each.name);
+  return list;
+}
+
+}  // namespace
+
+std::string showUsage() {
+  return "usage: amberpudding [OPTIONS]\n"
+         "Plays the show in pack.zip (in the working directory). Without options a small\n"
+         "dialog asks for the display settings first; options preselect its choices.\n\n"
+         "  --window, --fullscreen  windowed (16:9) or full screen (default)\n"
+         "  --size " + listOf(sizeNames) + "\n"
+         "                          render resolution (default 1024x768)\n"
+         "  --aspect " + listOf(aspectNames) + "\n"
+         "                          the monitor's shape (default: the desktop's)\n"
+         "  --vsync                 wait for the vertical blank\n"
+         "  --msaa 0|2|4|8|16       multisampling (default 0: off)\n"
+         "  --stats                 frame rate, polygon count and music position on screen\n"
+         "  --no-music              run silently, at the same timing\n"
+         "  --loop                  start again when the song ends, until Escape\n"
+         "  --no-dialog             take the choices above without asking\n"
+         "  --help, --version       this text; the name, version and build\n";
+}
+
+std::string showVersion() {
+  return std::string(showTitle) + " " + engineVersion + " (build " + std::to_string(buildNumber) +
+         ")\n";
+}
+
+bool parseShowCommandLine(int argc, char** argv, showCommandLine* parsed, std::string* error) {
+  settingsPreset& preset = parsed->preset;
+  for (int i = 1; i < argc; ++i) {
+    const std::string name = argv[i];
+    const auto value = [&](std::string* text) {
+      if (i + 1 >= argc) {
+        *error = name + " needs a value";
+        return false;
+      }
+      *text = argv[++i];
+      return true;
+    };
+    std::string text;
+    int32_t code = 0;
+    if (name == "--help" || name == "-h") {
+      parsed->help = true;
+    } else if (name == "--version") {
+      parsed->version = true;
+    } else if (name == "--window") {
+      preset.fullscreen = false;
+    } else if (name == "--fullscreen") {
+      preset.fullscreen = true;
+    } else if (name == "--vsync") {
+      preset.sync = true;
+    } else if (name == "--stats") {
+      preset.statistics = true;
+    } else if (name == "--no-music") {
+      preset.music = false;
+    } else if (name == "--loop") {
+      preset.loop = true;
+    } else if (name == "--no-dialog") {
+      preset.skipDialog = true;
+    } else if (name == "--size") {
+      if (!value(&text)) return false;
+      if (!lookUp(sizeNames, text, &code)) {
+        *error = "--size wants " + listOf(sizeNames) + ", not \"" + text + "\"";
+        return false;
+      }
+      preset.resolution = code;
+    } else if (name == "--aspect") {
+      if (!value(&text)) return false;
+      if (!lookUp(aspectNames, text, &code)) {
+        *error = "--aspect wants " + listOf(aspectNames) + ", not \"" + text + "\"";
+        return false;
+      }
+      preset.aspect = code;
+    } else if (name == "--msaa") {
+      if (!value(&text)) return false;
+      if (!lookUp(multisampleNames, text, &code)) {
+        *error = "--msaa wants 0, 2, 4, 8 or 16, not \"" + text + "\"";
+        return false;
+      }
+      preset.multisample = code;
+    } else {
+      *error = "unknown option " + name + " (see --help)";
+      return false;
+    }
+  }
+  return true;
+}
+
+void takeShowCommandLine(int argc, char** argv) {
+  showCommandLine parsed;
+  std::string error;
+  if (!parseShowCommandLine(argc, argv, &parsed, &error)) {
+    std::fprintf(stderr, "amberpudding: %s\n", error.c_str());
+    std::exit(2);
+  }
+  if (parsed.help || parsed.version) {
+    std::fputs((parsed.help ? showUsage() : showVersion()).c_str(), stdout);
+    std::exit(0);
+  }
+  startPreset = parsed.preset;
+}

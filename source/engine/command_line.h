@@ -1,0 +1,29 @@
+#pragma once
+
+#include "engine/settings.h"
+
+#include <string>
+
+// The show's command line: GNU-style long options for what the setup
+// dialog chooses, plus --help and --version. Parsing never opens a window.
+
+struct showCommandLine {
+  settingsPreset preset;  // the dialog's choices named on the line
+  bool help = false;
+  bool version = false;
+};
+
+// Reads argv into `parsed`. False with a one-line `error` (no newline) for
+// an unknown option or a bad value.
+bool parseShowCommandLine(int argc, char** argv, showCommandLine* parsed, std::string* error);
+
+// The --help text: usage and every option.
+std::string showUsage();
+
+// The --version text: the caption's name, version and build.
+std::string showVersion();
+
+// Parses the command line of the show's executable: prints --help or
+// --version and exits 0, exits 2 after one line on stderr for a bad option,
+// else stores the choices in startPreset. Call first thing in main.
+void takeShowCommandLine(int argc, char** argv);

@@ -1,0 +1,76 @@
+// The show's command line: options become the dialog's preset, bad ones are
+// refused before anything opens.
+#include "engine/command_line.h"
+#include "support/command.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+bool parse(std::vector<std::string> words, showCommandLine* parsed, std::string* error) {
+  std::vector<char*> argv{const_cast<char*>("amberpudding")};
+  for (std::string& word : words) argv.push_back(word.data());
+  return parseShowCommandLine(static_cast<int>(argv.size()), argv.data(), parsed, error);
+}
+
+TEST(ShowCommandLine, OptionsBecomeThePresetOverTheDefaults) {
+  showCommandLine parsed;
+  std::string error;
+  ASSERT_TRUE(parse({"--window", "--size", "800x600", "--aspect", "16:10", "--vsync", "--msaa",
+                     "8", "--stats", "--no-music", "--loop", "--no-dialog"},
+                    &parsed, &error))
+      << error;
+  setDialogDefaults(1920, 1080);
+  multisampleIndex = 0;
+  applyPreset(parsed.preset);
+  EXPECT_FALSE(fullscreenOn);
+  EXPECT_EQ(resolutionCode, resolution::r800x600);
+  EXPECT_EQ(aspectCode, aspect::a16to10);
+  EXPECT_TRUE(syncOn);
+  EXPECT_EQ(multisampleIndex, 3);
+  EXPECT_TRUE(statisticsOn);
+  EXPECT_FALSE(musicOn);
+  EXPECT_TRUE(loopOn);
+  EXPECT_TRUE(parsed.preset.skipDialog);
+
+  // Settings the line does not name keep their defaults.
+  setDialogDefaults(1920, 1080);
+  applyPreset(settingsPreset{});
+  EXPECT_TRUE(fullscreenOn);
+  EXPECT_EQ(aspectCode, aspect::a16to9);
+  EXPECT_TRUE(musicOn);
+  multisampleIndex = 0;
+}
+
+TEST(ShowCommandLine, BadOptionsAndValuesAreRefusedInOneLine) {
+  for (const std::vector<std::string>& words :
+       {std::vector<std::string>{"--size", "1920x1080"}, {"--aspect", "3:2"}, {"--msaa", "3"},
+        {"--size"}, {"--bogus"}}) {
+    showCommandLine parsed;
+    std::string error;
+    EXPECT_FALSE(parse(words, &parsed, &error)) << words[0];
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+  }
+}
+
+// The executable itself: --help and --version answer without opening
+// anything, a bad value exits 2 with one line on stderr.
+TEST(ShowCommandLine, TheProgramAnswersHelpVersionAndBadValues) {
+  using testing_support::runCommand;
+  const std::string show = std::string("env -u DISPLAY -u WAYLAND_DISPLAY ") + AMBER_SHOW_EXECUTABLE;
+  const auto help = runCommand(show + " --help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.output.find("--no-dialog"), std::string::npos);
+  const auto version = runCommand(show + " --version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_NE(version.output.find("Amber Pudding"), std::string::npos);
+  const auto bad = runCommand(show + " --size 7x7 2>&1");
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.output, "amberpudding: --size wants 640x480|800x600|1024x768|1280x960, not \"7x7\"\n");
+}
+
+}  // namespace

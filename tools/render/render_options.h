@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// amberrender's command line: what to render, how large, how often, where to.
+
+extern const char* const renderUsage;
+
+struct renderOptions {
+  int32_t width = 1280;
+  int32_t height = 720;
+  int64_t fpsNumerator = 60;
+  int64_t fpsDenominator = 1;
+  double from = 0.0;
+  double to = -1.0;  // the song's end
+  std::string pngFolder;
+  std::string videoFile;
+  bool bench = false;
+  std::string pack = "pack.zip";
+};
+
+// Reads the command line into `chosen`. False for --help; a bad option or
+// value ends the process with a one-line message, the usage and status 2.
+bool parseRenderOptions(int argc, char** argv, renderOptions* chosen);
+
+// Ends the process with "amberrender: <message>", the usage, and status 2.
+[[noreturn]] void refuseRenderOptions(const std::string& message);
