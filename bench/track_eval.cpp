@@ -9,7 +9,7 @@ namespace {
 
 std::vector<sync_key> keysEveryFourRows(int32_t count) {
   std::vector<sync_key> keys(static_cast<size_t>(count));
-  for (int32_t i = 0; i < count; ++i) keys[i] = {i * 4, static_cast<float>(i % 7), i % 4};
+  for (int32_t i = 0; i < count; ++i) keys[i] = {i * 4, static_cast<float>(i % 7), static_cast<sync_key_type>(i % 4)};
   return keys;
 }
 

@@ -9,9 +9,6 @@ namespace NGcommon {
 
 namespace {
 
-// A bind value must rise strictly above this for the item to be active.
-constexpr float activityThreshold = 0.7f;
-
 // Never destroyed, like the bind groups below: a halt ends the process
 // without shutdown, and the items must stay reachable (and their memory
 // accounted for) until the very end rather than dangle from a dead vector.
@@ -57,7 +54,7 @@ bool item::isActive() {
 
 void item::loadBindGroup() {
   if (!bindable || bindGroup != nullptr) return;
-  bindGroup = new trackGroup(name, "bind", nullptr, 0);
+  bindGroup = new trackGroup(name, "bind", nullptr, activitySwitch);
   bindGroups().push_back(bindGroup);
 }
 

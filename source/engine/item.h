@@ -6,6 +6,10 @@ class trackGroup;
 
 namespace NGcommon {
 
+// A bind value must rise strictly above this for its item (or scene) to be
+// active.
+constexpr float activityThreshold = 0.7f;
+
 // The base of every scene component: a name, a running id, a kind code and
 // an optional activity ("bind") track. Every item registers itself in the
 // global item list when constructed; the list owns it and deletes it at
@@ -29,7 +33,8 @@ class item {
   // Bracket drawing that the caller does with the item's objects bound.
   virtual void begin();
   virtual void end();
-  // True without a bind group, otherwise when its track is above 0.7 at the
+  // True without a bind group, otherwise when its track is above
+  // activityThreshold at the
   // current row. Evaluates the track on every call (one position query).
   virtual bool isActive();
 

@@ -79,7 +79,7 @@ void takeClockStart() {
 // elevation around the target position.
 NGcomp::camera* makeOrbitCamera(const char* name) {
   auto* made = new NGcomp::camera(name);
-  made->renderCamera->placement = 2;
+  made->renderCamera->placement = FWrender::cameraPlacement::eyeAroundTarget;
   made->renderCamera->eyeSpherical = 1;
   made->renderCamera->targetSpherical = 0;
   return made;
@@ -87,9 +87,9 @@ NGcomp::camera* makeOrbitCamera(const char* name) {
 
 void bindCameraGroups(NGcomp::camera* target, const char* owner) {
   if (target == nullptr) return;
-  target->targetGroup = new trackGroup(owner, "c", "xyz", 5);
-  target->eyeGroup = new trackGroup(owner, "e", "xyz", 5);
-  target->rollGroup = new trackGroup(owner, "rot", nullptr, 2);
+  target->targetGroup = new trackGroup(owner, "c", "xyz", tripleValue);
+  target->eyeGroup = new trackGroup(owner, "e", "xyz", tripleValue);
+  target->rollGroup = new trackGroup(owner, "rot", nullptr, scalarValue);
 }
 
 void setColour(float* colour, float red, float green, float blue) {
@@ -135,7 +135,7 @@ void resetProjection() {
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  gfx::perspective(3.0f, 800.0f);
+  gfx::perspective(gfx::showNearPlane, gfx::showFarPlane);
   glMatrixMode(GL_TEXTURE);
   glLoadIdentity();
   glMatrixMode(GL_MODELVIEW);
@@ -189,9 +189,9 @@ void bindShellGroups() {
   bindCameraGroups(cam0, "cam0");
   bindCameraGroups(cam1, "cam1");
   delete clearGroup;
-  clearGroup = new trackGroup("clear", "c", "rgba", 5);
+  clearGroup = new trackGroup("clear", "c", "rgba", tripleValue);
   if (light0 != nullptr) {
-    light0->posGroup = new trackGroup("light0", "pos", "xyz", 5);
+    light0->posGroup = new trackGroup("light0", "pos", "xyz", tripleValue);
     setColour(light0->renderLight->diffuse, 0.5f, 0.5f, 0.5f);
     setColour(light0->renderLight->ambient, 0.1f, 0.1f, 0.1f);
     setColour(light0->renderLight->specular, 1.0f, 1.0f, 1.0f);

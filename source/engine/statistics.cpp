@@ -25,7 +25,6 @@ namespace {
 // The palette kind with four bytes (RGBA) per entry: ink white and opaque,
 // paper black and fully transparent.
 constexpr int32_t rgbaPalette = 4;
-constexpr int32_t nearestFilter = 1;
 
 FWrender::texture* makeFontTexture() {
   const FWmodel::fontAtlas atlas = FWmodel::buildEmbeddedFontAtlas();
@@ -44,8 +43,8 @@ FWrender::texture* makeFontTexture() {
                              rgbaPalette, image.width);
   }
   auto* font = new FWrender::texture;
-  font->params.magFilter = nearestFilter;
-  font->params.minFilter = nearestFilter;
+  font->params.magFilter = FWrender::filterNearest;
+  font->params.minFilter = FWrender::filterNearest;
   font->params.generateMipmap = false;
   FWtexture::uploadBitmap(image, *font);
   return font;

@@ -87,7 +87,7 @@ TEST_F(ShellSceneItems, CamerasAndLightAreTheFirstItemsAndOrbitTheirTargets) {
   EXPECT_STREQ(light0->name, "light0");
   EXPECT_EQ(light0->renderLight->index, 0);
   for (NGcomp::camera* cam : {cam0, cam1}) {
-    EXPECT_EQ(cam->renderCamera->placement, 2);
+    EXPECT_EQ(cam->renderCamera->placement, FWrender::cameraPlacement::eyeAroundTarget);
     EXPECT_EQ(cam->renderCamera->eyeSpherical, 1);
     EXPECT_EQ(cam->renderCamera->targetSpherical, 0);
   }

@@ -72,7 +72,7 @@ TEST_F(Gallery, TexturedModel) {
 
   auto* view = new NGcomp::camera("view");
   view->bindable = false;
-  view->renderCamera->placement = 2;
+  view->renderCamera->placement = FWrender::cameraPlacement::eyeAroundTarget;
   view->renderCamera->eyeSpherical = 1;
   view->eye[0] = 6;    // radius
   view->eye[1] = -60;  // azimuth

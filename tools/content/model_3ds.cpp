@@ -2,6 +2,8 @@
 
 #include "content/content_error.h"
 
+#include "api/model/chunk_ids_3ds.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -11,28 +13,7 @@ namespace content {
 
 namespace {
 
-namespace chunk {
-constexpr uint16_t main = 0x4D4D;
-constexpr uint16_t version = 0x0002;
-constexpr uint16_t editor = 0x3D3D;
-constexpr uint16_t meshVersion = 0x3D3E;
-constexpr uint16_t masterScale = 0x0100;
-constexpr uint16_t object = 0x4000;
-constexpr uint16_t mesh = 0x4100;
-constexpr uint16_t vertices = 0x4110;
-constexpr uint16_t faces = 0x4120;
-constexpr uint16_t materialGroup = 0x4130;
-constexpr uint16_t mapping = 0x4140;
-constexpr uint16_t smoothing = 0x4150;
-constexpr uint16_t material = 0xAFFF;
-constexpr uint16_t materialName = 0xA000;
-constexpr uint16_t ambient = 0xA010;
-constexpr uint16_t diffuse = 0xA020;
-constexpr uint16_t specular = 0xA030;
-constexpr uint16_t shininess = 0xA040;
-constexpr uint16_t colourBytes = 0x0011;
-constexpr uint16_t floatAmount = 0x0031;
-}  // namespace chunk
+namespace chunk = FWmodel::chunk3ds;
 
 class chunkWriter {
  public:

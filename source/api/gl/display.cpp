@@ -82,7 +82,7 @@ void setupViewport(int32_t width, int32_t height, float aspect) {
   glViewport(viewportX, viewportY, viewportWidth, viewportHeight);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  perspective(3.0f, 800.0f);
+  perspective(showNearPlane, showFarPlane);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
 }

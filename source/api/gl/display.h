@@ -62,6 +62,11 @@ void setDisplayGeometry(int32_t width, int32_t height, float monitorAspect);
 // standard projection (near 3, far 800).
 void setupViewport(int32_t width, int32_t height, float monitorAspect);
 
+// The show's near and far clipping planes, everywhere a perspective is set
+// up and in the occlusion pass that undoes it.
+constexpr float showNearPlane = 3.0f;
+constexpr float showFarPlane = 800.0f;
+
 // gluPerspective with fieldOfView and projectionAspect on the current matrix.
 void perspective(float nearPlane, float farPlane);
 

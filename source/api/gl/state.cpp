@@ -156,21 +156,21 @@ GLenum formatFromCode(int32_t code) {
 
 GLenum filterFromCode(int32_t code) {
   switch (code) {
-    case 0: return GL_LINEAR;
-    case 2: return GL_NEAREST_MIPMAP_NEAREST;
-    case 3: return GL_NEAREST_MIPMAP_LINEAR;
-    case 4: return GL_LINEAR_MIPMAP_NEAREST;
-    case 5: return GL_LINEAR_MIPMAP_LINEAR;
+    case FWrender::filterLinear: return GL_LINEAR;
+    case FWrender::filterNearestMipmapNearest: return GL_NEAREST_MIPMAP_NEAREST;
+    case FWrender::filterNearestMipmapLinear: return GL_NEAREST_MIPMAP_LINEAR;
+    case FWrender::filterLinearMipmapNearest: return GL_LINEAR_MIPMAP_NEAREST;
+    case FWrender::filterLinearMipmapLinear: return GL_LINEAR_MIPMAP_LINEAR;
     default: return GL_NEAREST;
   }
 }
 
 GLenum wrapFromCode(int32_t code) {
   switch (code) {
-    case 1: return GL_CLAMP_TO_EDGE;
-    case 2: return GL_REPEAT;
-    case 3: return GL_CLAMP_TO_BORDER;
-    case 4: return GL_MIRRORED_REPEAT;
+    case FWrender::wrapClampToEdge: return GL_CLAMP_TO_EDGE;
+    case FWrender::wrapRepeat: return GL_REPEAT;
+    case FWrender::wrapClampToBorder: return GL_CLAMP_TO_BORDER;
+    case FWrender::wrapMirroredRepeat: return GL_MIRRORED_REPEAT;
     default: return GL_CLAMP;
   }
 }
@@ -265,7 +265,7 @@ void end2D() {
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  perspective(3.0f, 800.0f);
+  perspective(showNearPlane, showFarPlane);
   glMatrixMode(GL_TEXTURE);
   glLoadIdentity();
   glMatrixMode(GL_MODELVIEW);

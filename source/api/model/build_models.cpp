@@ -79,10 +79,10 @@ std::unique_ptr<FWrender::texture> textureFor(const mapRecord& map) {
   auto made = std::make_unique<FWrender::texture>();
   if (map.fileName != nullptr) made->name = map.fileName;
   made->params.generateMipmap = true;
-  made->params.minFilter = 5;
-  made->params.magFilter = 0;
-  made->params.wrapS = 2;
-  made->params.wrapT = 2;
+  made->params.minFilter = FWrender::filterLinearMipmapLinear;
+  made->params.magFilter = FWrender::filterLinear;
+  made->params.wrapS = FWrender::wrapRepeat;
+  made->params.wrapT = FWrender::wrapRepeat;
   made->params.wrapR = 2;
   made->scale[0] = map.vScale;
   made->scale[1] = map.uScale;

@@ -1,5 +1,6 @@
 #include "api/model/parse3ds.h"
 
+#include "api/model/chunk_ids_3ds.h"
 #include "engine/errors.h"
 
 #include <cstring>
@@ -22,27 +23,27 @@ float readF32(const uint8_t* at) {
 
 namespace {
 
-constexpr uint16_t mainChunk = 0x4D4D;
-constexpr uint16_t editorChunk = 0x3D3D;
-constexpr uint16_t objectChunk = 0x4000;
-constexpr uint16_t meshChunk = 0x4100;
-constexpr uint16_t vertexList = 0x4110;
-constexpr uint16_t faceList = 0x4120;
-constexpr uint16_t materialGroup = 0x4130;
-constexpr uint16_t mappingList = 0x4140;
-constexpr uint16_t smoothingList = 0x4150;
-constexpr uint16_t materialChunk = 0xAFFF;
-constexpr uint16_t materialName = 0xA000;
-constexpr uint16_t ambientColour = 0xA010;
-constexpr uint16_t diffuseColour = 0xA020;
-constexpr uint16_t specularColour = 0xA030;
-constexpr uint16_t shininessChunk = 0xA040;
-constexpr uint16_t mapFileName = 0xA300;
-constexpr uint16_t mapUScale = 0xA354;
-constexpr uint16_t mapVScale = 0xA356;
-constexpr uint16_t mapUOffset = 0xA358;
-constexpr uint16_t mapVOffset = 0xA35A;
-constexpr uint16_t mapAngle = 0xA35C;
+constexpr uint16_t mainChunk = chunk3ds::main;
+constexpr uint16_t editorChunk = chunk3ds::editor;
+constexpr uint16_t objectChunk = chunk3ds::object;
+constexpr uint16_t meshChunk = chunk3ds::mesh;
+constexpr uint16_t vertexList = chunk3ds::vertices;
+constexpr uint16_t faceList = chunk3ds::faces;
+constexpr uint16_t materialGroup = chunk3ds::materialGroup;
+constexpr uint16_t mappingList = chunk3ds::mapping;
+constexpr uint16_t smoothingList = chunk3ds::smoothing;
+constexpr uint16_t materialChunk = chunk3ds::material;
+constexpr uint16_t materialName = chunk3ds::materialName;
+constexpr uint16_t ambientColour = chunk3ds::ambient;
+constexpr uint16_t diffuseColour = chunk3ds::diffuse;
+constexpr uint16_t specularColour = chunk3ds::specular;
+constexpr uint16_t shininessChunk = chunk3ds::shininess;
+constexpr uint16_t mapFileName = chunk3ds::mapFileName;
+constexpr uint16_t mapUScale = chunk3ds::mapUScale;
+constexpr uint16_t mapVScale = chunk3ds::mapVScale;
+constexpr uint16_t mapUOffset = chunk3ds::mapUOffset;
+constexpr uint16_t mapVOffset = chunk3ds::mapVOffset;
+constexpr uint16_t mapAngle = chunk3ds::mapAngle;
 
 constexpr uint32_t headerSize = 6;
 

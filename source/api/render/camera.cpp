@@ -35,9 +35,9 @@ void resolvePlacement(camera& cam, float* eyeOut, float* targetOut) {
     for (int c = 0; c < 3; ++c) eyeOut[c] = cam.eye[c];
   }
 
-  if (cam.placement == 1) {
+  if (cam.placement == cameraPlacement::targetFromEye) {
     for (int c = 0; c < 3; ++c) targetOut[c] += eyeOut[c];
-  } else if (cam.placement == 2) {
+  } else if (cam.placement == cameraPlacement::eyeAroundTarget) {
     for (int c = 0; c < 3; ++c) eyeOut[c] += targetOut[c];
   }
 

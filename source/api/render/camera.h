@@ -6,6 +6,13 @@
 
 namespace FWrender {
 
+// How the eye and the target relate (codes as the show's tables use them).
+enum class cameraPlacement : int32_t {
+  absolute = 0,         // both are positions
+  targetFromEye = 1,    // the target is an offset from the eye
+  eyeAroundTarget = 2,  // the eye is an offset from the target
+};
+
 // Turns placement values (eye, target, up, roll) into the modelview matrix
 // of a frame. Eye and target may be given in spherical coordinates
 // (radius, azimuth, elevation in degrees, Z up); the owner writes the inputs
@@ -35,7 +42,9 @@ class camera {
   FWmath::matrix rollMatrix;
   FWmath::matrix viewMatrix;
   FWmath::matrix spareMatrix;
-  int32_t placement = 0;  // 1: target relative to eye, 2: eye relative to target
+  cameraPlacement placement = cameraPlacement::absolute;
+  // Whether the target (eye) offset is spherical (radius, azimuth,
+  // elevation) rather than Cartesian: 1 or 0.
   int32_t targetSpherical = 0;
   int32_t eyeSpherical = 0;
   float eyeOffset[3] = {0, 0, 0};

@@ -26,8 +26,8 @@ std::unique_ptr<texture> colourTexture() {
   made->params.format = 1;
   made->params.dataType = 1;
   made->params.generateMipmap = true;
-  made->params.magFilter = 0;
-  made->params.minFilter = 5;
+  made->params.magFilter = filterLinear;
+  made->params.minFilter = filterLinearMipmapLinear;
   return made;
 }
 
@@ -36,8 +36,8 @@ std::unique_ptr<texture> depthTexture() {
   made->params.depth = true;
   made->params.format = 11;
   made->params.dataType = 5;
-  made->params.magFilter = 0;
-  made->params.minFilter = 0;
+  made->params.magFilter = filterLinear;
+  made->params.minFilter = filterLinear;
   made->params.generateMipmap = false;
   return made;
 }

@@ -27,7 +27,7 @@ void pointsprite::load() {
   } else {
     for (int32_t unit = 0; FWrender::texture* texture = sprite->getTexture(unit); ++unit) {
       texture->params.generateMipmap = true;
-      texture->params.minFilter = 0;
+      texture->params.minFilter = FWrender::filterLinear;
       texture->load();
     }
   }

@@ -16,7 +16,7 @@ enum sync_key_type : int32_t {
 struct sync_key {
   int32_t row;
   float value;
-  int32_t type;  // a sync_key_type; other codes are reported when evaluated
+  sync_key_type type;  // other codes (from files) are reported when evaluated
 };
 
 // A named list of keys in strictly ascending row order. Tracks belong to the

@@ -70,7 +70,7 @@ void readTrackKeys(const uint8_t* bytes, const trackFileCheck& check, sync_track
     const uint8_t* record = keyAt(bytes, i);
     keys[i].row = int32At(record);
     keys[i].value = float32At(record + 4);
-    keys[i].type = static_cast<int8_t>(record[8]);
+    keys[i].type = static_cast<sync_key_type>(static_cast<int8_t>(record[8]));
   }
   std::free(track->keys);
   track->keys = keys;

@@ -69,7 +69,7 @@ void trackGroup::vectorNow(float out[3]) const {
   }
 }
 
-void trackGroup::vectorAt(float out[3], float offset, int32_t unit) const {
+void trackGroup::vectorAt(float out[3], float offset, tracker_time_unit unit) const {
   for (size_t i = 0; i < 3; ++i) {
     out[i] = i < tracks_.size() ? valueAt(tracks_[i], tracker_row_at(offset, unit)) : 0.0f;
   }

@@ -1,10 +1,26 @@
 #pragma once
 
+#include "engine/rocket/data.h"
 #include "engine/rocket/track.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// Kind codes of a parameter group (the numbers the track files and the
+// show's tables use). Kinds 0 to 3 differ only in name: each makes one track
+// "owner.param"; the names say what the show uses each for. Kinds 4, 5 and 6
+// make two, three and four tracks "owner.param.letter"; any other code makes
+// none.
+enum groupKind : int32_t {
+  activitySwitch = 0,  // an item's "bind" track
+  sceneSwitch = 1,     // a scene's "bind" track
+  scalarValue = 2,     // one value that moves: a fade, a turn, a radius
+  levelValue = 3,      // one level that steps or blinks
+  pairValue = 4,
+  tripleValue = 5,     // a position, a colour
+  quadValue = 6,
+};
 
 // A parameter group: one named parameter of one owner tied to one to four
 // tracks (one per component letter), read at the music's current row. The
@@ -12,8 +28,7 @@
 // follows the stored pointers.
 class trackGroup {
  public:
-  // Kind codes 0-3 make one track "owner.param"; 4, 5 and 6 make two, three
-  // and four tracks "owner.param.letter"; any other kind makes none.
+  // `kind` is a groupKind code (any other code makes no tracks).
   // `param` defaults to "v" and `letters` to "xyzw ". Loads track files on
   // first request: throws 258 for a missing file, 3 for a broken one or for
   // fewer letters than the kind needs, 4113 without a sync device.
@@ -29,8 +44,8 @@ class trackGroup {
   void valuesNow(float* out) const;
   // Tracks 0, 1 and 2 at the current row; components the group lacks are 0.0.
   void vectorNow(float out[3]) const;
-  // As vectorNow, at the row `offset` away in `unit` (0 rows, 1 beats, 2 ms).
-  void vectorAt(float out[3], float offset, int32_t unit) const;
+  // As vectorNow, at the row `offset` away in `unit`.
+  void vectorAt(float out[3], float offset, tracker_time_unit unit) const;
 
   const std::string& owner() const { return owner_; }
   const std::string& param() const { return param_; }

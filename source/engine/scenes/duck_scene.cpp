@@ -107,9 +107,9 @@ void setupDuckScene() {
 
 void bindDuckScene() {
   duckSceneState& scene = duckScene();
-  scene.whiteLevel = std::make_unique<trackGroup>("feher", "fade", nullptr, 3);
-  scene.blackLevel = std::make_unique<trackGroup>("fekete", "fade", nullptr, 3);
-  scene.pictureFade = std::make_unique<trackGroup>("kacsa", "fade", nullptr, 3);
+  scene.whiteLevel = std::make_unique<trackGroup>("feher", "fade", nullptr, levelValue);
+  scene.blackLevel = std::make_unique<trackGroup>("fekete", "fade", nullptr, levelValue);
+  scene.pictureFade = std::make_unique<trackGroup>("kacsa", "fade", nullptr, levelValue);
 }
 
 void drawDuckAndFades() {

@@ -7,6 +7,7 @@
 #include "engine/components/draw_shader.h"
 #include "engine/components/model.h"
 #include "engine/components/point_sprite.h"
+#include "engine/item.h"
 #include "engine/rocket/track_group.h"
 #include "engine/scenes/greetings_cubes.h"
 #include "engine/scenes/post_processing.h"
@@ -50,7 +51,7 @@ constexpr int32_t greetingCount = 19;
 static_assert(sizeof greetings / sizeof greetings[0] == greetingCount, "19 greetings");
 
 constexpr float labelHalfSize = 25.0f;
-constexpr float activityThreshold = 0.7f;
+using NGcommon::activityThreshold;
 
 struct scene {
   NGcomp::model3ds* cubes = nullptr;  // "gricc"
@@ -112,9 +113,9 @@ void setupGreetingsScene() {
 
 void bindGreetingsScene() {
   scene& state = greetingsState();
-  state.labelsOn = new trackGroup("griccTXT", "bind", nullptr, 0);
-  state.blink = new trackGroup("kocka", "villog", nullptr, 3);
-  state.row = new trackGroup("kocka", "sor", nullptr, 3);
+  state.labelsOn = new trackGroup("griccTXT", "bind", nullptr, activitySwitch);
+  state.blink = new trackGroup("kocka", "villog", nullptr, levelValue);
+  state.row = new trackGroup("kocka", "sor", nullptr, levelValue);
 }
 
 bool greetingsActive() {

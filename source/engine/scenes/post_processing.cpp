@@ -20,12 +20,9 @@ namespace scenes {
 
 namespace {
 
-// Texture wrap code for GL_REPEAT.
-constexpr int32_t repeatWrap = 2;
-
 // Values the occlusion pass hands over as they are, whatever the display.
-constexpr float nearPlane = 3.0f;
-constexpr float farPlane = 800.0f;
+constexpr float nearPlane = gfx::showNearPlane;
+constexpr float farPlane = gfx::showFarPlane;
 constexpr float fieldOfViewRadians = 1.0471976f;  // pi / 3
 constexpr float aspectRatio = 1.7777778f;         // 16 / 9
 
@@ -76,9 +73,9 @@ void buildNoiseTexture(chain& state) {
   FWtexture::bitmap noise;
   fillOcclusionNoise(noise);
   state.noiseTexture = std::make_unique<FWrender::texture>();
-  state.noiseTexture->params.wrapS = repeatWrap;
-  state.noiseTexture->params.wrapT = repeatWrap;
-  state.noiseTexture->params.wrapR = repeatWrap;
+  state.noiseTexture->params.wrapS = FWrender::wrapRepeat;
+  state.noiseTexture->params.wrapT = FWrender::wrapRepeat;
+  state.noiseTexture->params.wrapR = FWrender::wrapRepeat;
   FWtexture::uploadBitmap(noise, *state.noiseTexture);
 }
 
@@ -99,7 +96,7 @@ void setOcclusionUniforms(const chain& state, const float* projection) {
   gfx::setUniform(program, "depthTex", int32_t{3});
   gfx::setUniform(program, "noiseTex", int32_t{2});
   gfx::setUniform(program, "radius", radius);
-  gfx::setUniform(program, "radius2", radius / ((radii[1] / 100.0f + 1.0f) * 800.0f));
+  gfx::setUniform(program, "radius2", radius / ((radii[1] / 100.0f + 1.0f) * farPlane));
   gfx::setUniformVectors(program, "kernel", 3, occlusionKernelSize, state.kernel.data());
   gfx::setUniform(program, "noiseSize", static_cast<float>(occlusionNoiseSide));
   gfx::setUniform(program, "near", nearPlane);
@@ -164,9 +161,9 @@ void setupPostProcessing() {
 
 void bindPostProcessing() {
   chain& state = postChain();
-  state.blur = new trackGroup("blur", "r", "", 2);
-  state.ssao = new trackGroup("ssao", "r", "123", 5);
-  state.hdr = new trackGroup("hdr", "v", "ble", 5);
+  state.blur = new trackGroup("blur", "r", "", scalarValue);
+  state.ssao = new trackGroup("ssao", "r", "123", tripleValue);
+  state.hdr = new trackGroup("hdr", "v", "ble", tripleValue);
 }
 
 void runPostProcessing() {

@@ -6,6 +6,7 @@
 #include "engine/components/model.h"
 #include "engine/components/skybox.h"
 #include "engine/components/sprite.h"
+#include "engine/item.h"
 #include "engine/scenes/title_scene_state.h"
 #include "engine/scenes/title_scenes.h"
 #include "engine/shell.h"
@@ -26,7 +27,7 @@ constexpr int32_t sparkMode = 3;    // title particles into the scene target
 constexpr int32_t alphaMapUnit = 1;
 
 bool above(const std::unique_ptr<trackGroup>& group) {
-  return group != nullptr && group->valueNow() > 0.7f;
+  return group != nullptr && group->valueNow() > NGcommon::activityThreshold;
 }
 
 float valueOf(const std::unique_ptr<trackGroup>& group) {

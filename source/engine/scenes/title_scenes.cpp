@@ -127,7 +127,7 @@ void makeRay(titleSceneState& scene, int32_t ray) {
   for (int32_t i = 0; i < particlesPerRay; ++i) {
     formationRecord record{};
     record.index = sparks.addParticle();
-    record.t = static_cast<float>(i) / 256.0f;
+    record.t = static_cast<float>(i) / static_cast<float>(particlesPerRay);
     const float tau = rayLength * record.t;
     for (size_t c = 0; c < 3; ++c) {
       record.target[c] = direction[c] * tau + path.axes[c].at(tau) * mask[c];
@@ -226,11 +226,11 @@ void setupTitleScenes() {
 
 void bindTitleScenes() {
   titleSceneState& scene = titleScene();
-  scene.titleBind = std::make_unique<trackGroup>("tent", "bind", nullptr, 1);
-  scene.titleFade = std::make_unique<trackGroup>("tent", "fade", nullptr, 2);
-  scene.titleScatter = std::make_unique<trackGroup>("tent", "eltol", nullptr, 2);
-  scene.openingBind = std::make_unique<trackGroup>("eleje", "bind", nullptr, 1);
-  scene.openingScroll = std::make_unique<trackGroup>("eleje", "eltol", nullptr, 2);
+  scene.titleBind = std::make_unique<trackGroup>("tent", "bind", nullptr, sceneSwitch);
+  scene.titleFade = std::make_unique<trackGroup>("tent", "fade", nullptr, scalarValue);
+  scene.titleScatter = std::make_unique<trackGroup>("tent", "eltol", nullptr, scalarValue);
+  scene.openingBind = std::make_unique<trackGroup>("eleje", "bind", nullptr, sceneSwitch);
+  scene.openingScroll = std::make_unique<trackGroup>("eleje", "eltol", nullptr, scalarValue);
 }
 
 NGcomp::drawShader* particleProgram() { return titleScene().particleProgram; }

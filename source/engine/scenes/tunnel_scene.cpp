@@ -28,7 +28,7 @@ void placeParticles(tunnelSceneState& scene) {
     showRandom();  // drawn and not used: keeps the sequence of the show
     const float y = acrossAxis(showRandom());
     const float z = acrossAxis(showRandom());
-    const float x = (static_cast<float>(f) / 256.0f * 2.0f - 1.0f) * tunnelHalfLength;
+    const float x = (static_cast<float>(f) / static_cast<float>(tunnelParticleCount) * 2.0f - 1.0f) * tunnelHalfLength;
     const float distance = std::sqrt(y * y + z * z);
     FWmodel::particles& layer = *scene.layers[static_cast<size_t>(tunnelLayerOf(distance))];
     const int32_t index = layer.addParticle();
@@ -104,8 +104,8 @@ void setupTunnelScene() {
 
 void bindTunnelScene() {
   tunnelSceneState& scene = tunnelScene();
-  scene.turn = std::make_unique<trackGroup>("tunnel", "forgas", nullptr, 2);
-  scene.pulse = std::make_unique<trackGroup>("tunnel", "csoda", nullptr, 2);
+  scene.turn = std::make_unique<trackGroup>("tunnel", "forgas", nullptr, scalarValue);
+  scene.pulse = std::make_unique<trackGroup>("tunnel", "csoda", nullptr, scalarValue);
 }
 
 bool tunnelActive() {

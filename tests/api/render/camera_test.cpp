@@ -29,7 +29,7 @@ TEST_F(Camera, DefaultsAreAllZeroWithYUp) {
   FWrender::camera cam;
   EXPECT_EQ(cam.up[1], 1.0f);
   EXPECT_EQ(cam.fovDegrees, 60.0f);
-  EXPECT_EQ(cam.placement, 0);
+  EXPECT_EQ(cam.placement, FWrender::cameraPlacement::absolute);
   cam.update();
   for (int c = 0; c < 3; ++c) {
     EXPECT_EQ(cam.viewDir[c], 0.0f);
@@ -46,7 +46,7 @@ TEST_F(Camera, SphericalEyeOrbitsTheTarget) {
   cam.up[1] = 0;
   cam.up[2] = 1;
   cam.eyeSpherical = 1;
-  cam.placement = 2;
+  cam.placement = FWrender::cameraPlacement::eyeAroundTarget;
   cam.eye[0] = 10;
   cam.update();
   EXPECT_FLOAT_EQ(cam.eyeResolved[0], 10.0f);
@@ -97,7 +97,7 @@ TEST_F(Camera, RollFlipsFromElevationNinetyUpToButExcludingTwoSeventy) {
 
 TEST_F(Camera, TargetRelativeToTheEye) {
   FWrender::camera cam;
-  cam.placement = 1;
+  cam.placement = FWrender::cameraPlacement::targetFromEye;
   cam.eye[2] = 5;
   cam.target[2] = -1;
   cam.update();

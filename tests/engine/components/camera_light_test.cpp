@@ -78,7 +78,7 @@ class CameraLight : public testing_support::rocketTest {
   // A camera as the show sets it up: the eye orbits the target.
   static NGcomp::camera* orbitCamera(const char* name) {
     auto* made = new NGcomp::camera(name);
-    made->renderCamera->placement = 2;
+    made->renderCamera->placement = FWrender::cameraPlacement::eyeAroundTarget;
     made->renderCamera->eyeSpherical = 1;
     return made;
   }

@@ -23,10 +23,10 @@ struct testTrack {
 };
 
 // Keys (row 0, 0.0, type) and (row 10, 1.0, step).
-testTrack zeroToOne(int32_t type) { return testTrack({{0, 0.0f, type}, {10, 1.0f, KEY_STEP}}); }
+testTrack zeroToOne(sync_key_type type) { return testTrack({{0, 0.0f, type}, {10, 1.0f, KEY_STEP}}); }
 
 TEST(SyncKeySearch, FindsKeysAndComplementsTheInsertionPoint) {
-  const testTrack t({{2, 0.0f, 0}, {5, 0.0f, 0}, {9, 0.0f, 0}});
+  const testTrack t({{2, 0.0f, KEY_STEP}, {5, 0.0f, KEY_STEP}, {9, 0.0f, KEY_STEP}});
   EXPECT_EQ(sync_key_search(&t.track, 2), 0);
   EXPECT_EQ(sync_key_search(&t.track, 5), 1);
   EXPECT_EQ(sync_key_search(&t.track, 9), 2);
@@ -100,7 +100,7 @@ TEST(SyncTrackValue, RowsFarOutsideTheKeyRangeClampToTheEnds) {
 // Found by fuzzing: rows below the 32-bit range (and NaN) fall onto a key
 // sitting at the lowest row, and its span must not extrapolate from there.
 TEST(SyncTrackValue, RowsBelowTheRangeStayOnAKeyAtTheLowestRow) {
-  for (int32_t type : {KEY_LINEAR, KEY_SMOOTH, KEY_RAMP}) {
+  for (sync_key_type type : {KEY_LINEAR, KEY_SMOOTH, KEY_RAMP}) {
     const testTrack t({{INT32_MIN, -1.0f, type}, {INT32_MAX, 1.0f, KEY_STEP}});
     EXPECT_EQ(t.at(-2147483649.5), -1.0f) << "type " << type;
     EXPECT_EQ(t.at(-1e300), -1.0f) << "type " << type;
@@ -117,7 +117,7 @@ class SyncTrackAssertion : public ::testing::Test {
 
 TEST_F(SyncTrackAssertion, AnUnknownTypeSpanYieldsZeroAndIsReportedOnce) {
   const testTrack t(
-      {{0, 1.0f, KEY_LINEAR}, {10, 2.0f, 7}, {20, 3.0f, KEY_LINEAR}, {30, 4.0f, KEY_STEP}});
+      {{0, 1.0f, KEY_LINEAR}, {10, 2.0f, static_cast<sync_key_type>(7)}, {20, 3.0f, KEY_LINEAR}, {30, 4.0f, KEY_STEP}});
   testing::internal::CaptureStderr();
   EXPECT_EQ(t.at(5.0), 1.5f);
   EXPECT_EQ(t.at(15.0), 0.0f);
@@ -130,7 +130,7 @@ TEST_F(SyncTrackAssertion, AnUnknownTypeSpanYieldsZeroAndIsReportedOnce) {
 }
 
 TEST_F(SyncTrackAssertion, NegativeTypeCodesAreUnknownToo) {
-  const testTrack t({{0, 1.0f, -1}, {10, 2.0f, KEY_STEP}});
+  const testTrack t({{0, 1.0f, static_cast<sync_key_type>(-1)}, {10, 2.0f, KEY_STEP}});
   testing::internal::CaptureStderr();
   EXPECT_EQ(t.at(5.0), 0.0f);
   EXPECT_EQ(t.at(10.0), 2.0f);
