@@ -7,6 +7,7 @@
 #include "engine/components/draw_shader.h"
 #include "engine/components/model.h"
 #include "engine/components/point_sprite.h"
+#include "engine/item.h"
 #include "engine/rocket/track_group.h"
 #include "engine/scenes/greetings_cubes.h"
 #include "engine/scenes/post_processing.h"
@@ -84,6 +85,8 @@ NGcomp::drawShader* findProgram(const char* name) {
 void setupGreetingsScene() {
   scene& state = greetingsState();
   state = scene{};
+  // The record points at items: it is emptied when they are deleted.
+  NGcommon::forgetWithItems([] { greetingsState() = scene{}; });
   state.cubes = new NGcomp::model3ds("cube10by10.3ds", "gricc");
   state.records = makeCubeRecords();
 
