@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 const errorEntry errorTable[22] = {
     {0x0, "No error"},
@@ -31,6 +30,17 @@ const errorEntry errorTable[22] = {
     {0x1021, "ENGINE: Couldn't access to package file, or no package file selected."},
     {0xFFFE, "CORE: Memory leaks."},
     {0xFFFF, "CORE: Unknown/undefined error or unimplemeted fuction"},
+};
+
+// Grouped by subsystem in tens, like the codes; 2 is left to the command
+// line's usage errors and 1 to the window set-up's own failures.
+const exitStatusEntry exitStatusTable[23] = {
+    {0x1, 10},    {0x2, 11},    {0x3, 12},    {0x4, 13},    {0x101, 20},  {0x102, 21},
+    {0x901, 30},  {0x902, 31},  {0xA01, 40},  {0xA02, 41},  {0xA03, 42},  {0xA04, 43},
+    {0xB01, 50},  {0xB02, 51},  {0xB81, 60},  {0x1011, 70}, {0x1012, 71}, {0x1013, 72},
+    {0x1021, 80}, {0xFFFE, 90}, {0xFFFF, 91},
+    {errorCode::graphicsInitBase + 1, 100},
+    {errorCode::windowClassFailed, 101},
 };
 
 void (*haltTeardown)() = nullptr;
@@ -60,15 +70,18 @@ void formatHaltMessage(int32_t code, char* out, int capacity) {
 
 int exitStatusFor(int32_t code) {
   if (code == 0) return 0;
-  const int lowByte = static_cast<int>(static_cast<uint32_t>(code) & 0xFFu);
-  return lowByte != 0 ? lowByte : 255;
+  for (const exitStatusEntry& entry : exitStatusTable) {
+    if (entry.code == code) return entry.status;
+  }
+  return unknownCodeStatus;
 }
 
 void halt(int32_t code) {
   if (code != 0) {
-    std::vector<char> text(1024);
-    formatHaltMessage(code, text.data(), static_cast<int>(text.size()));
-    platform::showMessage(haltCaption, text.data(), platform::messageIcon::warning);
+    // On the stack: a halt for want of memory must not need any.
+    char text[1024];
+    formatHaltMessage(code, text, static_cast<int>(sizeof text));
+    platform::showMessage(haltCaption, text, platform::messageIcon::warning);
   }
   if (haltTeardown != nullptr) {
     void (*teardown)() = haltTeardown;
@@ -81,4 +94,9 @@ void halt(int32_t code) {
 void reportAndHalt(int32_t code) {
   platform::showMessage(haltCaption, errorMessage(code), platform::messageIcon::warning);
   halt(code);
+}
+
+void reportExceptionAndHalt(const std::exception& caught, int32_t code) {
+  std::fprintf(stderr, "ENGINE: %s\n", caught.what());
+  reportAndHalt(code);
 }

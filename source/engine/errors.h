@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
+#include <new>
 
 // Error codes and the engine halt. Failing code throws a bare int code; the
 // shell's phases catch it with guarded(), show the code's message and halt.
@@ -30,6 +32,8 @@ constexpr int32_t coreMemoryLeaks = 0xFFFE;
 constexpr int32_t coreUnknown = 0xFFFF;
 // Graphics initialisation halts with this base plus the GL layer's failure.
 constexpr int32_t graphicsInitBase = 0x1A0000;
+// The window system could not be started (no usable video driver).
+constexpr int32_t windowClassFailed = 1001;
 }  // namespace errorCode
 
 constexpr const char* engineVersion = "0.3.0.4";
@@ -50,8 +54,21 @@ const char* errorMessage(int32_t code);
 // The halt message for a non-zero code (version and "%#x" of the code).
 void formatHaltMessage(int32_t code, char* out, int capacity);
 
-// The process status for an error code. Linux keeps only the low 8 bits of a
-// status, so a non-zero code whose low byte is 0 exits with 255 instead of 0.
+struct exitStatusEntry {
+  int32_t code;
+  int status;
+};
+
+// Every code a halt can end with and its process status (documented in
+// README). A status keeps to 1-125: Linux keeps only 8 bits of it, and
+// shells read 126 and above as "cannot run" or "killed by a signal".
+extern const exitStatusEntry exitStatusTable[23];
+
+// A code outside exitStatusTable exits with this status.
+constexpr int unknownCodeStatus = 99;
+
+// The process status for an error code: 0 for 0, the table's status, or
+// unknownCodeStatus. Pure; the halt message still carries the whole code.
 int exitStatusFor(int32_t code);
 
 // Ends the program: shows the halt message when `code` is not 0, tears down
@@ -62,14 +79,25 @@ int exitStatusFor(int32_t code);
 // "Engine halted" with a warning icon, then halt(code).
 [[noreturn]] void reportAndHalt(int32_t code);
 
+// What the guard does with a standard exception: its text on stderr, then
+// reportAndHalt(code).
+[[noreturn]] void reportExceptionAndHalt(const std::exception& caught, int32_t code);
+
 // Runs `phase`; an int thrown out of it is reported and halts the program.
-// Exceptions of other types pass through.
+// The containers and strings of this code base throw standard exceptions:
+// std::bad_alloc halts with code 2 (out of memory), any other standard
+// exception with code 3, both after the exception's text. Exceptions of
+// other types pass through.
 template <class Phase>
 void guarded(Phase&& phase) {
   try {
     phase();
   } catch (int code) {
     reportAndHalt(code);
+  } catch (const std::bad_alloc& caught) {
+    reportExceptionAndHalt(caught, errorCode::outOfMemory);
+  } catch (const std::exception& caught) {
+    reportExceptionAndHalt(caught, errorCode::badIndex);
   }
 }
 

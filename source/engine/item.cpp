@@ -27,6 +27,12 @@ std::vector<trackGroup*>& bindGroups() {
   return *groups;
 }
 
+// The routines forgetWithItems registered; kept to the end like the list.
+std::vector<void (*)()>& forgetRoutines() {
+  static auto* routines = new std::vector<void (*)()>;
+  return *routines;
+}
+
 }  // namespace
 
 item::item(const char* itemName) {
@@ -70,6 +76,15 @@ void deleteAllItems() {
   }
   list.clear();
   itemsConstructed = 0;
+  for (void (*forget)() : forgetRoutines()) forget();
+}
+
+void forgetWithItems(void (*forget)()) {
+  std::vector<void (*)()>& routines = forgetRoutines();
+  for (void (*known)() : routines) {
+    if (known == forget) return;
+  }
+  routines.push_back(forget);
 }
 
 }  // namespace NGcommon

@@ -57,7 +57,13 @@ int32_t itemCount();
 item* itemAt(int32_t index);
 
 // Deletes every item in list order, then empties the list and restarts the
-// ids at 1. Shutdown only (and tests): pointers to items die with it.
+// ids at 1, then runs the forget routines. Shutdown only (and tests):
+// pointers to items die with it.
 void deleteAllItems();
+
+// Registers `forget` to run after every later deleteAllItems, so a record
+// that keeps pointers to items (a scene's state) drops them with the items.
+// Registering the same routine again does nothing.
+void forgetWithItems(void (*forget)());
 
 }  // namespace NGcommon

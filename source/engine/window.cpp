@@ -19,10 +19,11 @@ namespace {
 
 bool quitRequested = false;
 
+// The window set-up's own failures end the process at once with `status`.
 [[noreturn]] void failWindow(const char* caption, const char* text, platform::messageIcon icon,
                              int status) {
   platform::showMessage(caption, text, icon);
-  std::exit(exitStatusFor(status));
+  std::exit(status);
 }
 
 void destroyMainWindow() {
@@ -139,7 +140,8 @@ bool initGraphics() {
 
 bool openGraphics(int32_t width, int32_t height, bool fullscreen, float aspectRatioValue) {
   if (!platform::initVideo()) {
-    failWindow("Error", "RegisterClassEx Failed!", platform::messageIcon::warning, 1001);
+    failWindow("Error", "RegisterClassEx Failed!", platform::messageIcon::warning,
+               exitStatusFor(errorCode::windowClassFailed));
   }
   mainWindow = new shellWindow;
   haltTeardown = &destroyMainWindow;

@@ -99,6 +99,8 @@ class dialogAutomation {
   virtual bool click(int id) = 0;
   // Presses and releases a key over the dialog.
   virtual bool pressKey(dialogKey key) = 0;
+  // Gives the control the keyboard focus, as tabbing to it would.
+  virtual bool focus(int id) = 0;
   // Closes the window as its close box would.
   virtual bool closeWindow() = 0;
   // Picks list item `index` of a combo box as the user's choice would.

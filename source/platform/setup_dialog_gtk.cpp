@@ -103,6 +103,7 @@ class gtkDialog : public dialogWindow, public dialogAutomation {
   // dialogAutomation
   bool click(int id) override;
   bool pressKey(dialogKey key) override;
+  bool focus(int id) override;
   bool closeWindow() override;
   bool choose(int id, int index) override;
   void settle() override;
@@ -126,6 +127,8 @@ class gtkDialog : public dialogWindow, public dialogAutomation {
   // itself are not user actions and are not sent back.
   void send(uint32_t message, uintptr_t wParam, intptr_t lParam);
   controlRecord* find(int id);
+  // The template's default push button, which Enter presses; IDOK without one.
+  int defaultButtonId() const;
   void waitForServer();
   void destroy();
 
@@ -244,10 +247,33 @@ gboolean gtkDialog::onDelete(GtkWidget*, GdkEvent*, gpointer data) {
   return TRUE;  // the window stays until the procedure ends the dialog
 }
 
-gboolean gtkDialog::onKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
-  if (event->keyval != GDK_KEY_Escape) return FALSE;
-  static_cast<gtkDialog*>(data)->send(WM_COMMAND, commandParam(IDCANCEL, BN_CLICKED), 0);
-  return TRUE;
+gboolean gtkDialog::onKeyPress(GtkWidget* window, GdkEventKey* event, gpointer data) {
+  auto* dialog = static_cast<gtkDialog*>(data);
+  switch (event->keyval) {
+    case GDK_KEY_Escape:
+      dialog->send(WM_COMMAND, commandParam(IDCANCEL, BN_CLICKED), 0);
+      return TRUE;
+    case GDK_KEY_Return:
+    case GDK_KEY_KP_Enter:
+    case GDK_KEY_ISO_Enter: {
+      // Enter presses the default button whatever has the focus (a check
+      // box or radio button would otherwise toggle); only a focused push
+      // button is pressed itself, which the toolkit does.
+      GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window));
+      if (focus != nullptr && GTK_IS_BUTTON(focus) && !GTK_IS_TOGGLE_BUTTON(focus)) return FALSE;
+      dialog->send(WM_COMMAND, commandParam(dialog->defaultButtonId(), BN_CLICKED), 0);
+      return TRUE;
+    }
+    default:
+      return FALSE;
+  }
+}
+
+int gtkDialog::defaultButtonId() const {
+  for (const controlRecord& record : controls_) {
+    if (record.layout->kind == controlKind::defaultPushButton) return record.layout->id;
+  }
+  return IDOK;
 }
 
 gboolean gtkDialog::onMapped(GtkWidget*, GdkEvent*, gpointer data) {
@@ -371,6 +397,16 @@ bool gtkDialog::pressKey(dialogKey key) {
   XTestFakeKeyEvent(x11, code, False, CurrentTime);
   XFlush(x11);
   return true;
+}
+
+bool gtkDialog::focus(int id) {
+  controlRecord* record = find(id);
+  if (record == nullptr) return false;
+  // A list passes the focus on to its own button inside.
+  gtk_widget_grab_focus(record->widget);
+  GtkWidget* focused = gtk_window_get_focus(GTK_WINDOW(window_));
+  return focused != nullptr &&
+         (focused == record->widget || gtk_widget_is_ancestor(focused, record->widget));
 }
 
 bool gtkDialog::closeWindow() {

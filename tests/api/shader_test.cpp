@@ -138,4 +138,60 @@ TEST_F(Shaders, ALongDriverLogIsCutInTheBox) {
   gfx::destroyProgram(program);
 }
 
+// The decision whether shaders are used at all, made again on the test
+// context with one piece taken away.
+class GlslDecision : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(testing_support::headlessGl());
+    savedUseProgram_ = ext::glUseProgram;
+    savedCreateShader_ = ext::glCreateShader;
+    savedGlList_ = gfx::glExtensions;
+  }
+  void TearDown() override {
+    ext::glUseProgram = savedUseProgram_;
+    ext::glCreateShader = savedCreateShader_;
+    gfx::glExtensions = savedGlList_;
+    gfx::glslChecked = false;
+    gfx::checkGlsl();
+    EXPECT_TRUE(gfx::glslEnabled);
+  }
+  // Decides afresh and returns what was shown.
+  static std::string decide() {
+    gfx::glslChecked = false;
+    gfx::glslEnabled = true;
+    CaptureStderr();
+    gfx::checkGlsl();
+    return GetCapturedStderr();
+  }
+  static constexpr const char* kTurnedOff =
+      "GLSL Error: Your video card does not support GL_ARB_shading_language_100 to use shaders. "
+      "The shaders will be turned off.\n";
+
+ private:
+  PFNGLUSEPROGRAMPROC savedUseProgram_ = nullptr;
+  PFNGLCREATESHADERPROC savedCreateShader_ = nullptr;
+  const char* savedGlList_ = nullptr;
+};
+
+TEST_F(GlslDecision, AListedExtensionWithAMissingEntryPointTurnsShadersOff) {
+  ASSERT_TRUE(gfx::hasExtension("GL_ARB_shading_language_100"));
+  ext::glUseProgram = nullptr;
+  EXPECT_EQ(decide(), kTurnedOff);
+  EXPECT_FALSE(gfx::glslEnabled);
+  // Nothing reaches the missing entry point.
+  gfx::shaderProgram* program = gfx::createProgram();
+  EXPECT_EQ(program->program, 0u);
+  gfx::useProgram(program);
+  gfx::useNoProgram();
+  gfx::destroyProgram(program);
+}
+
+TEST_F(GlslDecision, WithoutTheExtensionShadersAreOffWithTheWarning) {
+  gfx::glExtensions = "GL_ARB_multitexture GL_ARB_vertex_buffer_object";
+  ext::glCreateShader = nullptr;
+  EXPECT_EQ(decide(), kTurnedOff);
+  EXPECT_FALSE(gfx::glslEnabled);
+}
+
 }  // namespace

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <stdexcept>
+#include <new>
+#include <utility>
+#include <vector>
 #include <string>
 
 namespace {
@@ -44,14 +46,35 @@ TEST(HaltMessage, ShowsTheVersionAndTheCodeInHex) {
   EXPECT_NE(std::strstr(text, "error code 0x1a0001."), nullptr) << text;
 }
 
-TEST(ExitStatus, KeepsTheLowByteButNeverTurnsAnErrorIntoSuccess) {
+// The statuses README documents, one per code a halt can carry.
+TEST(ExitStatus, EachCodeHasItsDocumentedStatusWithinOneTo125) {
+  const std::pair<int32_t, int> documented[] = {
+      {0x1, 10},    {0x2, 11},    {0x3, 12},    {0x4, 13},      {0x101, 20},  {0x102, 21},
+      {0x901, 30},  {0x902, 31},  {0xA01, 40},  {0xA02, 41},    {0xA03, 42},  {0xA04, 43},
+      {0xB01, 50},  {0xB02, 51},  {0xB81, 60},  {0x1011, 70},   {0x1012, 71}, {0x1013, 72},
+      {0x1021, 80}, {0xFFFE, 90}, {0xFFFF, 91}, {0x1A0001, 100}, {1001, 101}};
   EXPECT_EQ(exitStatusFor(0), 0);
-  EXPECT_EQ(exitStatusFor(258), 2);
-  EXPECT_EQ(exitStatusFor(257), 1);
-  EXPECT_EQ(exitStatusFor(0x1A0001), 1);
-  EXPECT_EQ(exitStatusFor(0x100), 255);
-  EXPECT_EQ(exitStatusFor(0x1A0000), 255);
-  EXPECT_NE(exitStatusFor(-256), 0);
+  for (const auto& [code, status] : documented) {
+    EXPECT_EQ(exitStatusFor(code), status) << std::hex << code;
+  }
+  // Every code of the message table but "No error" has a status of its own.
+  for (const errorEntry& entry : errorTable) {
+    if (entry.code == 0) continue;
+    EXPECT_NE(exitStatusFor(entry.code), unknownCodeStatus) << std::hex << entry.code;
+  }
+  for (const exitStatusEntry& entry : exitStatusTable) {
+    EXPECT_GE(entry.status, 10);
+    EXPECT_LE(entry.status, 125);
+    EXPECT_NE(entry.status, unknownCodeStatus);
+  }
+}
+
+TEST(ExitStatus, UnknownCodesShareOneStatusThatIsNeitherSuccessNorASignal) {
+  for (int32_t code : {0x100, 0x1A0000, 0x1A0002, 0x10000, -256, -1, 2945 + 256}) {
+    EXPECT_EQ(exitStatusFor(code), unknownCodeStatus) << code;
+  }
+  EXPECT_GT(unknownCodeStatus, 0);
+  EXPECT_LE(unknownCodeStatus, 125);
 }
 
 using HaltDeathTest = ::testing::Test;
@@ -61,13 +84,13 @@ TEST_F(HaltDeathTest, HaltZeroExitsQuietlyWithSuccess) {
 }
 
 TEST_F(HaltDeathTest, HaltShowsTheHaltMessageAndExitsWithTheCode) {
-  EXPECT_EXIT(halt(0x1A0001), ::testing::ExitedWithCode(1),
+  EXPECT_EXIT(halt(0x1A0001), ::testing::ExitedWithCode(100),
               "Engine halted: Engine halt requested due to fatal error.\n"
               "Framework v0.3.0.4 released with error code 0x1a0001.");
 }
 
 TEST_F(HaltDeathTest, GuardShowsTheCodeMessageThenTheHaltMessage) {
-  EXPECT_EXIT(guarded([] { throw 258; }), ::testing::ExitedWithCode(2),
+  EXPECT_EXIT(guarded([] { throw 258; }), ::testing::ExitedWithCode(21),
               "Engine halted: PACKAGE: File not found inside the package file\n"
               "Engine halted: Engine halt requested due to fatal error.\n"
               "Framework v0.3.0.4 released with error code 0x102.");
@@ -79,14 +102,31 @@ TEST_F(HaltDeathTest, GuardRunsTheTeardownBeforeExiting) {
         haltTeardown = [] { fputs("teardown ran\n", stderr); };
         guarded([] { throw 0x100; });
       },
-      ::testing::ExitedWithCode(255), "error code 0x100\\.\nteardown ran");
+      ::testing::ExitedWithCode(unknownCodeStatus), "error code 0x100\\.\nteardown ran");
+}
+
+TEST_F(HaltDeathTest, GuardHaltsOnLackOfMemoryWithCode2) {
+  EXPECT_EXIT(guarded([] { throw std::bad_alloc(); }), ::testing::ExitedWithCode(11),
+              "ENGINE: std::bad_alloc\n"
+              "Engine halted: Could not allocate enough memory\n"
+              "Engine halted: Engine halt requested due to fatal error.\n"
+              "Framework v0.3.0.4 released with error code 0x2.");
+}
+
+TEST_F(HaltDeathTest, GuardHaltsOnOtherStandardExceptionsWithCode3AndTheirText) {
+  EXPECT_EXIT(guarded([] { static_cast<void>(std::vector<int>().at(4)); }),
+              ::testing::ExitedWithCode(12),
+              "ENGINE: vector::_M_range_check.*\n"
+              "Engine halted: Invalid array index. Maybe the index is out of range.\n"
+              "Engine halted: Engine halt requested due to fatal error.\n"
+              "Framework v0.3.0.4 released with error code 0x3.");
 }
 
 TEST(ErrorGuard, LetsOtherExceptionsAndNormalReturnsThrough) {
   int calls = 0;
   guarded([&] { ++calls; });
   EXPECT_EQ(calls, 1);
-  EXPECT_THROW(guarded([] { throw std::runtime_error("not an error code"); }), std::runtime_error);
+  EXPECT_THROW(guarded([] { throw "not a standard exception"; }), const char*);
 }
 
 }  // namespace

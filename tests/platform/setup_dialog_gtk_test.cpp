@@ -175,6 +175,41 @@ TEST_F(SetupDialogOnScreen, RadioButtonsCheckBoxesAndTheListReachTheProcedure) {
   EXPECT_EQ(multisampleIndex, 2);
 }
 
+void tickStatisticsThenPressEnter(platform::dialogAutomation& dialog) {
+  dialog.endAfter(10000, -2);
+  observed.ran = true;
+  // The click leaves the focus on the check box.
+  observed.clicked = dialog.click(id::statistics);
+  dialog.settle();
+  observed.statistics = dialog.checked(id::statistics);
+  observed.clicked = dialog.pressKey(platform::dialogKey::enter) && observed.clicked;
+}
+
+void focusTheListThenPressEnter(platform::dialogAutomation& dialog) {
+  dialog.endAfter(10000, -2);
+  observed.ran = true;
+  observed.clicked = dialog.focus(id::multisample) && dialog.pressKey(platform::dialogKey::enter);
+}
+
+// As with DEMO's default button in a classic dialog: Enter on a check box
+// does not toggle it, and on the list does not open it.
+TEST_F(SetupDialogOnScreen, EnterStartsTheShowFromACheckBoxAndFromTheList) {
+  observed = seen{};
+  platform::dialogShownHook = tickStatisticsThenPressEnter;
+  EXPECT_EQ(showDialog(), 1);
+  ASSERT_TRUE(observed.ran);
+  EXPECT_TRUE(observed.clicked);
+  EXPECT_TRUE(observed.statistics);
+  EXPECT_TRUE(statisticsOn);  // toggled once, by the click
+
+  observed = seen{};
+  platform::dialogShownHook = focusTheListThenPressEnter;
+  EXPECT_EQ(showDialog(), 1);
+  ASSERT_TRUE(observed.ran);
+  EXPECT_TRUE(observed.clicked);
+  EXPECT_EQ(multisampleIndex, 0);
+}
+
 void closeTheWindow(platform::dialogAutomation& dialog) {
   dialog.endAfter(10000, -2);
   observed.ran = true;

@@ -1,8 +1,11 @@
 #include "api/gl/extensions.h"
+#include "engine/shell.h"
+#include "engine/window.h"
 #include "platform/wgl.h"
 #include "platform/window.h"
 #include "support/headless_gl.h"
 
+#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -66,6 +69,44 @@ TEST_F(PlatformStandIns, StandardFormatsAlwaysExist) {
   platform::pixelFormat impossible;
   impossible.samples = 64;
   EXPECT_EQ(platform::choosePixelFormat(impossible), 0);
+}
+
+// What the main loop hears through the window's presenter: Escape and the
+// close box end the show, other keys do not.
+class WindowQuit : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(platform::initVideo());
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    resetQuitRequest();
+  }
+  void TearDown() override { resetQuitRequest(); }
+  static bool quitAfter(const SDL_Event& event) {
+    SDL_Event copy = event;
+    EXPECT_EQ(SDL_PushEvent(&copy), 1) << SDL_GetError();
+    return windowPresenter()->pumpMessages();
+  }
+  static SDL_Event keyDown(SDL_Keycode key) {
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = key;
+    return event;
+  }
+};
+
+TEST_F(WindowQuit, EscapeEndsTheShowOtherKeysDoNot) {
+  EXPECT_FALSE(quitAfter(keyDown(SDLK_SPACE)));
+  EXPECT_TRUE(quitAfter(keyDown(SDLK_ESCAPE)));
+  // The request stays noted for the loop's next look.
+  EXPECT_TRUE(windowPresenter()->pumpMessages());
+}
+
+TEST_F(WindowQuit, TheCloseBoxEndsTheShow) {
+  SDL_Event close{};
+  close.type = SDL_WINDOWEVENT;
+  close.window.event = SDL_WINDOWEVENT_CLOSE;
+  EXPECT_TRUE(quitAfter(close));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // would, and checks how it ends.
 #include "support/test_mp3.h"
 #include "content/zip_archive.h"
+#include "engine/errors.h"
 #include "support/test_package.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +50,11 @@ showRun runShow(const std::string& folder, std::chrono::milliseconds wait, int s
     dup2(errorFile, STDERR_FILENO);
     setenv("SDL_VIDEODRIVER", videoDriver, 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
+    // Whatever desktop the tests run on: no setup dialog and no message box
+    // that would wait for a user.
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    setenv("AMBER_SKIP_DIALOG", "1", 1);
     execl(AMBER_SHOW_EXECUTABLE, AMBER_SHOW_EXECUTABLE, static_cast<char*>(nullptr));
     _exit(121);
   }
@@ -124,7 +130,7 @@ TEST(ShowProgram, WithoutAPackageItHaltsWithCode257) {
   const showRun run = runShow(folder, std::chrono::seconds(20), 0);
   EXPECT_FALSE(run.stillRunning);
   EXPECT_TRUE(run.exited);
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.status, exitStatusFor(errorCode::packageBroken));
   EXPECT_NE(run.errors.find("Engine halted: PACKAGE: Invalid/broken package file\n"
                             "Engine halted: Engine halt requested due to fatal error.\n"
                             "Framework v0.3.0.4 released with error code 0x101."),
@@ -138,7 +144,7 @@ TEST(ShowProgram, WithoutAnyVideoDriverItSaysSoAndExits) {
   const showRun run = runShow(folder, std::chrono::seconds(20), 0, "no-such-driver");
   EXPECT_FALSE(run.stillRunning);
   EXPECT_TRUE(run.exited);
-  EXPECT_EQ(run.status, 1001 & 0xFF);
+  EXPECT_EQ(run.status, exitStatusFor(errorCode::windowClassFailed));
   EXPECT_NE(run.errors.find("Error: RegisterClassEx Failed!"), std::string::npos) << run.errors;
 }
 
@@ -149,7 +155,7 @@ TEST(ShowProgram, ABrokenClearTrackHaltsWithCode3NamingTheTrack) {
   ASSERT_FALSE(folder.empty());
   const showRun run = runShow(folder, std::chrono::seconds(20), 0);
   EXPECT_FALSE(run.stillRunning);
-  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.status, exitStatusFor(errorCode::badIndex));
   EXPECT_NE(run.errors.find("track \"clear.c.g\" (file \"script/sync_clear.c.g.track\")"),
             std::string::npos)
       << run.errors;
@@ -167,7 +173,7 @@ TEST(ShowProgram, ABrokenCameraRollTrackHaltsWithCode3NamingTheTrack) {
   ASSERT_FALSE(folder.empty());
   const showRun run = runShow(folder, std::chrono::seconds(20), 0);
   EXPECT_FALSE(run.stillRunning);
-  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.status, exitStatusFor(errorCode::badIndex));
   EXPECT_NE(run.errors.find("track \"cam1.rot\" (file \"script/sync_cam1.rot.track\")"),
             std::string::npos)
       << run.errors;
@@ -188,7 +194,7 @@ TEST(ShowProgram, WithoutTheSoundtrackItHaltsWithCode258) {
   const showRun run = runShow(folder, std::chrono::seconds(20), 0);
   EXPECT_FALSE(run.stillRunning);
   EXPECT_TRUE(run.exited);
-  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.status, exitStatusFor(errorCode::packageEntryMissing));
   EXPECT_NE(run.errors.find("Engine halted: PACKAGE: File not found inside the package file\n"
                             "Engine halted: Engine halt requested due to fatal error.\n"
                             "Framework v0.3.0.4 released with error code 0x102."),

@@ -31,13 +31,51 @@ GLint locationOf(const shaderProgram* record, const char* name) {
   return ext::glGetUniformLocation(record->program, name);
 }
 
+// Every entry point the programs and their users call. A driver may list
+// the extension and still lack some.
+bool glslEntryPointsPresent() {
+  const void* const needed[] = {
+      reinterpret_cast<const void*>(ext::glCreateProgram),
+      reinterpret_cast<const void*>(ext::glCreateShader),
+      reinterpret_cast<const void*>(ext::glShaderSource),
+      reinterpret_cast<const void*>(ext::glCompileShader),
+      reinterpret_cast<const void*>(ext::glAttachShader),
+      reinterpret_cast<const void*>(ext::glLinkProgram),
+      reinterpret_cast<const void*>(ext::glIsShader),
+      reinterpret_cast<const void*>(ext::glIsProgram),
+      reinterpret_cast<const void*>(ext::glGetShaderiv),
+      reinterpret_cast<const void*>(ext::glGetProgramiv),
+      reinterpret_cast<const void*>(ext::glGetShaderInfoLog),
+      reinterpret_cast<const void*>(ext::glGetProgramInfoLog),
+      reinterpret_cast<const void*>(ext::glDeleteProgram),
+      reinterpret_cast<const void*>(ext::glUseProgram),
+      reinterpret_cast<const void*>(ext::glGetUniformLocation),
+      reinterpret_cast<const void*>(ext::glUniform1i),
+      reinterpret_cast<const void*>(ext::glUniform1f),
+      reinterpret_cast<const void*>(ext::glUniform2f),
+      reinterpret_cast<const void*>(ext::glUniform1fv),
+      reinterpret_cast<const void*>(ext::glUniform2fv),
+      reinterpret_cast<const void*>(ext::glUniform3fv),
+      reinterpret_cast<const void*>(ext::glUniform4fv),
+      reinterpret_cast<const void*>(ext::glUniformMatrix4fv),
+      reinterpret_cast<const void*>(ext::glDisableVertexAttribArray),
+  };
+  for (const void* entryPoint : needed) {
+    if (entryPoint == nullptr) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void checkGlsl() {
   if (glslChecked) return;
   const bool extensionListed = hasExtension("GL_ARB_shading_language_100");
-  if (extensionListed || ext::glCreateShader != nullptr) {
-    glslEnabled = extensionListed;
+  // A driver that lists the extension without all of its entry points is
+  // treated as one without GLSL: using it would call through a null pointer.
+  const bool usable = extensionListed && glslEntryPointsPresent();
+  if (usable || (!extensionListed && ext::glCreateShader != nullptr)) {
+    glslEnabled = usable;
   } else {
     glslError(
         "Your video card does not support GL_ARB_shading_language_100 to use shaders. The "

@@ -23,8 +23,10 @@ int32_t nearestPowerOfTwo(int32_t size) {
 int32_t uploadSide(int32_t width, int32_t height, int32_t maxSize) {
   const int32_t powerWidth = nearestPowerOfTwo(width);
   const int32_t powerHeight = nearestPowerOfTwo(height);
-  if (powerWidth >= maxSize && powerHeight >= maxSize) return maxSize;
-  return std::max(powerWidth, powerHeight);
+  const int32_t side = std::max(powerWidth, powerHeight);
+  // A side above the GL limit cannot be uploaded at all, so it is capped
+  // even when only one side of the picture reaches the limit.
+  return maxSize > 0 ? std::min(side, maxSize) : side;
 }
 
 void uploadBitmap(bitmap& image, FWrender::texture& target) {

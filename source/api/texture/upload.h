@@ -12,7 +12,8 @@ namespace FWtexture {
 
 // The square power-of-two side a width x height image is uploaded at: each
 // side rounded to the nearest power of two (by its logarithm), the larger
-// one taken; maxSize only when both reach it. Pure.
+// one taken, and never more than maxSize (the GL limit; 0 when unknown,
+// which caps nothing). Pure.
 int32_t uploadSide(int32_t width, int32_t height, int32_t maxSize);
 
 // Resamples `image` to its upload side and creates the texture's GL

@@ -50,7 +50,16 @@ void drawTitleParticleScene() {
 
 }  // namespace
 
+frameScenes showScenes() {
+  return frameScenes{&greetingsActive,    &runPostProcessing, &tunnelActive,
+                     &drawTunnelScene,    &titleSceneActive,  &drawTitleParticleScene,
+                     &openingSceneActive, &drawOpeningScene,  &drawDuckAndFades};
+}
+
+frameScenes composedScenes = showScenes();
+
 void composeFrame(float) {
+  const frameScenes& scene = composedScenes;
   resetFrameProjection();
 
   const FWrender::LightState* currentLight = nullptr;
@@ -61,27 +70,28 @@ void composeFrame(float) {
   }
   clearFrame();
 
-  if (greetingsActive()) runPostProcessing();
+  if (scene.greetingsActive()) scene.postProcessing();
 
   switchLightForTheScenes(currentLight);
 
   // One scene at most, in this order of precedence.
-  if (tunnelActive()) {
-    drawTunnelScene();
-  } else if (titleSceneActive()) {
-    drawTitleParticleScene();
-  } else if (openingSceneActive()) {
-    drawOpeningScene();
+  if (scene.tunnelActive()) {
+    scene.tunnel();
+  } else if (scene.titleActive()) {
+    scene.title();
+  } else if (scene.openingActive()) {
+    scene.opening();
   }
 
-  drawDuckAndFades();
+  scene.duckAndFades();
 }
 
 const char* sceneNameNow() {
-  if (greetingsActive()) return "greetings";
-  if (tunnelActive()) return "tunnel";
-  if (titleSceneActive()) return "title particles";
-  if (openingSceneActive()) return "opening";
+  const frameScenes& scene = composedScenes;
+  if (scene.greetingsActive()) return "greetings";
+  if (scene.tunnelActive()) return "tunnel";
+  if (scene.titleActive()) return "title particles";
+  if (scene.openingActive()) return "opening";
   return "pictures and fades";
 }
 

@@ -14,4 +14,24 @@ void composeFrame(float seconds);
 // the activity tracks: call with the clock where the frame will be drawn.
 const char* sceneNameNow();
 
+// The scenes the frame routine asks and draws, in the order it consults
+// them: the show's own unless a test replaces them to watch its choices.
+struct frameScenes {
+  bool (*greetingsActive)();
+  void (*postProcessing)();
+  bool (*tunnelActive)();
+  void (*tunnel)();
+  bool (*titleActive)();
+  void (*title)();  // into the scene target, then composited to the screen
+  bool (*openingActive)();
+  void (*opening)();
+  void (*duckAndFades)();
+};
+
+// The show's scenes.
+frameScenes showScenes();
+
+// What composeFrame uses; showScenes() unless replaced.
+extern frameScenes composedScenes;
+
 }  // namespace scenes

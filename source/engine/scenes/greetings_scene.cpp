@@ -85,6 +85,8 @@ NGcomp::drawShader* findProgram(const char* name) {
 void setupGreetingsScene() {
   scene& state = greetingsState();
   state = scene{};
+  // The record points at items: it is emptied when they are deleted.
+  NGcommon::forgetWithItems([] { greetingsState() = scene{}; });
   state.cubes = new NGcomp::model3ds("cube10by10.3ds", "gricc");
   state.records = makeCubeRecords();
 

@@ -9,6 +9,7 @@
 #include "api/texture/upload.h"
 #include "engine/components/draw_shader.h"
 #include "engine/components/sprite.h"
+#include "engine/item.h"
 #include "engine/rocket/track_group.h"
 #include "engine/scenes/greetings_scene.h"
 #include "engine/scenes/occlusion_tables.h"
@@ -128,6 +129,8 @@ void setCompositeUniforms(const chain& state) {
 void setupPostProcessing() {
   chain& state = postChain();
   state = chain{};
+  // The chain points at items: it is emptied when they are deleted.
+  NGcommon::forgetWithItems([] { postChain() = chain{}; });
   sceneTarget = FWrender::createRenderTarget(4);
   occlusionTarget = FWrender::createRenderTarget(2);
 

@@ -69,8 +69,10 @@ TEST(UploadSide, NearestPowerOfTwoOfTheLargerSide) {
   EXPECT_EQ(FWtexture::uploadSide(300, 200, 2048), 256);
   EXPECT_EQ(FWtexture::uploadSide(384, 100, 2048), 512);
   EXPECT_EQ(FWtexture::uploadSide(4096, 4096, 2048), 2048);
-  // Only when both sides reach the limit is the limit used.
-  EXPECT_EQ(FWtexture::uploadSide(4096, 1024, 2048), 4096);
+  // One side past the limit is enough to cap the square at the limit: a
+  // larger texture could not be created.
+  EXPECT_EQ(FWtexture::uploadSide(4096, 1024, 2048), 2048);
+  EXPECT_EQ(FWtexture::uploadSide(8192, 1, 4096), 4096);
   EXPECT_EQ(FWtexture::uploadSide(1, 1, 2048), 1);
   EXPECT_EQ(FWtexture::uploadSide(1, 3, 2048), 4);
   EXPECT_EQ(FWtexture::uploadSide(182, 2, 2048), 256);  // log2 182 = 7.51

@@ -253,4 +253,18 @@ TEST_F(Greetings, LabelsStayOffWhileTheCubeModelIsInactive) {
   EXPECT_EQ(countLit(0, 0, kContextWidth, kContextHeight), 0);
 }
 
+// The scene and the chain keep pointers to their items; deleting the items
+// (shutdown, or the next test's fresh start) must not leave them dangling.
+TEST_F(Greetings, DeletingTheItemsEmptiesTheSceneAndTheChain) {
+  buildChain();
+  ASSERT_TRUE(scenes::greetingsActive());
+  NGcommon::deleteAllItems();
+  EXPECT_FALSE(scenes::greetingsActive());
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  scenes::runPostProcessing();
+  scenes::drawGreetingsText();
+  EXPECT_EQ(countLit(0, 0, kContextWidth, kContextHeight), 0);
+}
+
 }  // namespace
