@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 // The built pack's tracks, read by the engine's own track store and evaluated
 // by its interpolation, against the script and the song's form.
@@ -120,6 +122,66 @@ TEST_F(ShowTimeline, GreetingsPickANewRowOfCubesEveryBar) {
   EXPECT_EQ(at("tent.fade", rowOf(22, 0)), 2.0f);
   EXPECT_EQ(at("tent.eltol", rowOf(22, 31)), 0.0f);
   EXPECT_GT(at("tent.eltol", rowOf(23, 31)), 0.9f);
+}
+
+// Greeting k belongs to row k of the cubes: while that row is the highlighted
+// one, its lettering must be wholly inside a 1280 x 720 picture. The lettering
+// is the top 48 of the label texture's 512 rows, on a camera-facing 50 x 50
+// square; the label's place is only known to within its random offset of up to
+// 30 on every axis, so every corner of that box must fit.
+TEST_F(ShowTimeline, EachGreetingIsInThePictureWhileItsRowIsHighlighted) {
+  const double pi = 3.14159265358979;
+  const double tanHalfView = std::tan(30.0 * pi / 180.0);  // 60 degrees vertically
+  const double aspect = 1280.0 / 720.0;
+  const double spacing = 1000.0 / 19.0, jitter = 30.0, half = 25.0;
+  const double letteringBottom = half - 2 * half * 48.0 / 512.0;
+  std::vector<int> rowsShown(19, 0);
+  for (double row = rowOf(40, 0); row < rowOf(64, 0); row += 1.0) {
+    const int highlighted = static_cast<int>(at("kocka.sor", row));
+    if (!on("griccTXT", row) || at("kocka.villog", row) <= 0.0f || highlighted > 18) continue;
+    ++rowsShown[static_cast<size_t>(highlighted)];
+    const double centre[3] = {at("cam0.c.x", row), at("cam0.c.y", row), at("cam0.c.z", row)};
+    const double radius = at("cam0.e.x", row), azimuth = at("cam0.e.y", row) * pi / 180;
+    const double elevation = at("cam0.e.z", row) * pi / 180;
+    ASSERT_EQ(at("cam0.rot", row), 0.0f);
+    const double eye[3] = {centre[0] + radius * std::cos(azimuth) * std::cos(elevation),
+                           centre[1] + radius * std::sin(azimuth) * std::cos(elevation),
+                           centre[2] + radius * std::sin(elevation)};
+    // The view's axes as gluLookAt builds them, up being +z.
+    double forward[3], side[3], up[3];
+    for (int c = 0; c < 3; ++c) forward[c] = (centre[c] - eye[c]) / radius;
+    side[0] = forward[1];
+    side[1] = -forward[0];
+    side[2] = 0;
+    const double sideLength = std::hypot(side[0], side[1]);
+    for (double& v : side) v /= sideLength;
+    up[0] = side[1] * forward[2] - side[2] * forward[1];
+    up[1] = side[2] * forward[0] - side[0] * forward[2];
+    up[2] = side[0] * forward[1] - side[1] * forward[0];
+    double worst = 0;
+    for (int corner = 0; corner < 8; ++corner) {
+      const double place[3] = {highlighted * spacing + ((corner & 1) ? jitter : -jitter),
+                               (corner & 2) ? jitter : -jitter, (corner & 4) ? jitter : -jitter};
+      double view[3] = {0, 0, 0};
+      for (int c = 0; c < 3; ++c) {
+        view[0] += side[c] * (place[c] - eye[c]);
+        view[1] += up[c] * (place[c] - eye[c]);
+        view[2] += forward[c] * (place[c] - eye[c]);
+      }
+      ASSERT_GT(view[2], 1.0) << "greeting " << highlighted << " behind the camera";
+      for (double x : {view[0] - half, view[0] + half}) {
+        worst = std::max(worst, std::fabs(x / view[2] / (tanHalfView * aspect)));
+      }
+      for (double y : {view[1] + letteringBottom, view[1] + half}) {
+        worst = std::max(worst, std::fabs(y / view[2] / tanHalfView));
+      }
+    }
+    EXPECT_LE(worst, 1.0) << "greeting " << highlighted << " leaves the picture at bar "
+                          << (row - 1) / rowsPerBar;
+  }
+  for (size_t k = 0; k < rowsShown.size(); ++k) {
+    EXPECT_GE(rowsShown[k], rowsPerBar / 2) << "row " << k << " is hardly highlighted";
+  }
 }
 
 }  // namespace

@@ -32,11 +32,13 @@ TEST_F(SceneGallery, TheShowOpensOnBlack) {
 TEST_F(SceneGallery, OpeningCreditsScrollOverWarmParticles) {
   buildScenes();
   drawFrame(rowOf(4, 0));
-  // The dark warm brown round the credit column, amber lettering in it, and
-  // the particles' soft browns near the middle.
-  EXPECT_GT(countPixels(0, 0, 200, 768, 18, 15, 14, 3), 200 * 768 * 95 / 100);
-  EXPECT_GT(countPixels(225, 0, 575, 768, 245, 178, 55, 30), 20000);
-  EXPECT_EQ(countPixels(0, 0, 200, 768, 245, 178, 55, 30), 0);
+  // Dark warm brown right of the credit column, the credits' amber lettering
+  // on the column's right half, the turning title on the left, an empty gap
+  // between them, and the particles' soft browns near the middle.
+  EXPECT_GT(countPixels(832, 0, 192, 768, 18, 15, 14, 3), 192 * 768 * 95 / 100);
+  EXPECT_GT(countPixels(512, 0, 288, 768, 245, 178, 55, 30), 8000);
+  EXPECT_GT(countPixels(0, 0, 448, 768, 245, 178, 55, 30), 4000);
+  EXPECT_EQ(countPixels(448, 0, 56, 768, 245, 178, 55, 30), 0);
   EXPECT_GT(countPixels(300, 400, 424, 200, 60, 47, 44, 25), 100);
 }
 

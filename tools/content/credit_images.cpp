@@ -13,7 +13,10 @@ namespace content {
 namespace {
 
 constexpr int creditSize = 1024;
-constexpr float widest = 900;  // ink width no line may pass
+// The lettering keeps to the right of the picture: the opening's turning title
+// passes on the left half of the screen, beside the credit column.
+constexpr float widest = 440;        // ink width no line may pass
+constexpr float letteringCentre = 760;  // x of the middle of every line
 
 enum class lineKind { role, note, rule };
 
@@ -28,6 +31,7 @@ struct creditPicture {
   std::string colourName;
   std::string alphaName;
   std::vector<creditLine> lines;
+  bool fromTop = false;  // lettering from the top edge rather than centred
 };
 
 // The credits name roles and the show, never people.
@@ -43,12 +47,15 @@ const creditPicture credits[] = {
       {lineKind::rule, "", 0, 70},
       {lineKind::role, "music", 230, 70},
       {lineKind::note, "our own synthesiser", 60, 30}}},
+    // The bar that closes the opening covers the last picture from 0.316 of
+    // its height down, so its lettering keeps to the top.
     {"image_03.jpg", "image_03a.jpg",
-     {{lineKind::role, "graphics", 210, 0},
-      {lineKind::note, "drawn by code", 60, 30},
-      {lineKind::rule, "", 0, 70},
-      {lineKind::note, "Amber Pudding", 96, 70},
-      {lineKind::note, "for Lanternfest12", 56, 24}}},
+     {{lineKind::role, "graphics", 210, 12},
+      {lineKind::note, "drawn by code", 48, 14},
+      {lineKind::rule, "", 0, 20},
+      {lineKind::note, "Amber Pudding", 54, 20},
+      {lineKind::note, "for Lanternfest12", 42, 10}},
+     true},
 };
 
 textMask fitted(const lettering& face, const std::string& text, float pixelHeight) {
@@ -69,7 +76,7 @@ namedFile encodeColour(const std::string& name, const picture& image) {
 }
 
 std::vector<namedFile> drawCredit(const lettering& face, const creditPicture& credit) {
-  const float ruleHalfWidth = 190, ruleHalfHeight = 3.5f;
+  const float ruleHalfWidth = 150, ruleHalfHeight = 3.5f;
   std::vector<placedLine> placed;
   float total = 0;
   for (const creditLine& line : credit.lines) {
@@ -87,7 +94,7 @@ std::vector<namedFile> drawCredit(const lettering& face, const creditPicture& cr
   // Ink coverage, and the colour the ink has at each pixel.
   plane ink(creditSize, creditSize);
   picture inkColour(creditSize, creditSize, palette::honeyDeep);
-  float cursor = std::round((creditSize - total) / 2);
+  float cursor = credit.fromTop ? 0.0f : std::round((creditSize - total) / 2);
   for (const placedLine& p : placed) {
     cursor += p.line->gapBefore;
     const float top = cursor;
@@ -96,7 +103,7 @@ std::vector<namedFile> drawCredit(const lettering& face, const creditPicture& cr
       const float centreY = (top + bottom) / 2;
       for (int y = static_cast<int>(top) - 2; y <= static_cast<int>(bottom) + 2; ++y) {
         for (int x = 0; x < creditSize; ++x) {
-          const float d = shapes::roundedBox({x + 0.5f, y + 0.5f}, {creditSize / 2.0f, centreY}, ruleHalfWidth,
+          const float d = shapes::roundedBox({x + 0.5f, y + 0.5f}, {letteringCentre, centreY}, ruleHalfWidth,
                                              ruleHalfHeight, ruleHalfHeight);
           const float c = edgeCoverage(d);
           if (c <= 0) continue;
@@ -106,7 +113,8 @@ std::vector<namedFile> drawCredit(const lettering& face, const creditPicture& cr
       }
     } else {
       const textMask& m = p.mask;
-      const int offsetX = (creditSize - (m.inkRight - m.inkLeft)) / 2 - m.inkLeft;
+      const int offsetX =
+          static_cast<int>(letteringCentre) - (m.inkRight - m.inkLeft) / 2 - m.inkLeft;
       const int offsetY = static_cast<int>(top) - m.inkTop;
       for (int y = m.inkTop; y < m.inkBottom; ++y) {
         const float t = (y - m.inkTop + 0.5f) / static_cast<float>(p.height);

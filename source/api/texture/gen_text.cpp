@@ -2,7 +2,6 @@
 
 #include "platform/text_raster.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace FWtexture {
@@ -32,11 +31,9 @@ int gen_text::generate(bitmap& target) {
   request.extraSpacing = spacing;
   request.x = x;
   request.y = y;
+  // Without a usable font the texture stays empty; the text raster says so
+  // once for the whole run.
   const bool drawn = platform::rasterizeText(request, scratch.data(), target.width, target.height);
-  if (!drawn && request.cellHeight > 0) {
-    std::fprintf(stderr, "Text texture: no font for \"%s\"; the texture stays empty\n",
-                 request.faceName);
-  }
 
   // Scratch pixels hold blue, green, red and a spare byte; alpha takes the
   // green byte so that it carries the coverage.
