@@ -1,6 +1,7 @@
 #include "engine/command_line.h"
 
 #include "engine/errors.h"
+#include "engine/package.h"
 #include "engine/window.h"
 
 #include <cstdio>
@@ -47,12 +48,23 @@ std::string listOf(const namedCode (&table)[N]) {
   return list;
 }
 
+// The package the show would open now, and why that one.
+std::string packageLine() {
+  const packageSearch search = findPackage();
+  if (search.installed) return "package: " + search.path + " (installed)\n";
+  if (search.found) return "package: " + search.path + " (working directory)\n";
+  std::string line = "package: none found (no pack.zip in the working directory";
+  if (!search.installedPath.empty()) line += " or " + search.installedPath;
+  return line + ")\n";
+}
+
 }  // namespace
 
 std::string showUsage() {
   return "usage: amberpudding [OPTIONS]\n"
-         "Plays the show in pack.zip (in the working directory). Without options a small\n"
-         "dialog asks for the display settings first; options preselect its choices.\n\n"
+         "Plays the show in pack.zip: the working directory's, else the installed one.\n"
+         "Without options a small dialog asks for the display settings first; options\n"
+         "preselect its choices.\n\n"
          "  --window, --fullscreen  windowed (16:9) or full screen (default)\n"
          "  --size " + listOf(sizeNames) + "\n"
          "                          render resolution (default 1024x768)\n"
@@ -64,12 +76,13 @@ std::string showUsage() {
          "  --no-music              run silently, at the same timing\n"
          "  --loop                  start again when the song ends, until Escape\n"
          "  --no-dialog             take the choices above without asking\n"
-         "  --help, --version       this text; the name, version and build\n";
+         "  --help, --version       this text; the name, version, build and package\n\n" +
+         packageLine();
 }
 
 std::string showVersion() {
   return std::string(showTitle) + " " + engineVersion + " (build " + std::to_string(buildNumber) +
-         ")\n";
+         ")\n" + packageLine();
 }
 
 bool parseShowCommandLine(int argc, char** argv, showCommandLine* parsed, std::string* error) {

@@ -17,10 +17,12 @@ struct showCommandLine {
 // an unknown option or a bad value.
 bool parseShowCommandLine(int argc, char** argv, showCommandLine* parsed, std::string* error);
 
-// The --help text: usage and every option.
+// The --help text: usage, every option and the package the show would
+// open (looks for it: two stat calls).
 std::string showUsage();
 
-// The --version text: the caption's name, version and build.
+// The --version text: the caption's name, version and build, and the
+// package the show would open.
 std::string showVersion();
 
 // Parses the command line of the show's executable: prints --help or

@@ -5,8 +5,10 @@
 #include <unzip.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <unordered_map>
 
@@ -146,7 +148,34 @@ void openPackageAt(const char* path) {
   package = pkg;
 }
 
-void openPackage() { openPackageAt(packageFileName); }
+packageSearch findPackage() {
+  packageSearch search;
+  search.path = packageFileName;
+  struct stat status;
+  if (stat(packageFileName, &status) == 0 && !S_ISDIR(status.st_mode)) {
+    search.found = true;
+    return search;
+  }
+#ifdef AMBER_DATA_FROM_BINARY
+  // The installed layout: the data folder at a fixed place relative to the
+  // executable's own folder, whatever prefix it was installed under.
+  char self[4096];
+  const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (length > 0) {
+    const std::filesystem::path executable(std::string(self, static_cast<size_t>(length)));
+    search.installedPath =
+        (executable.parent_path() / AMBER_DATA_FROM_BINARY / packageFileName).lexically_normal().string();
+    if (stat(search.installedPath.c_str(), &status) == 0 && !S_ISDIR(status.st_mode)) {
+      search.path = search.installedPath;
+      search.found = true;
+      search.installed = true;
+    }
+  }
+#endif
+  return search;
+}
+
+void openPackage() { openPackageAt(findPackage().path.c_str()); }
 
 bool readFile(const char* path, fileBuffer& buffer) {
   readEntry(path, buffer, false);

@@ -2,8 +2,11 @@
 
 #include "engine/file_buffer.h"
 
+#include <string>
+
 // Named-file access into the show's zip archive, pack.zip in the working
-// directory. Open once at start-up, read entries whole, close at shutdown.
+// directory or, failing that, in the installed data folder. Open once at
+// start-up, read entries whole, close at shutdown.
 
 struct mediaPackage;  // one open archive
 
@@ -12,8 +15,22 @@ extern mediaPackage* package;
 
 constexpr const char* packageFileName = "pack.zip";
 
-// Opens pack.zip in the working directory into `package` and walks its
-// directory once. Throws 257 when it is missing, unreadable or not a zip.
+// Where openPackage looks for the package, and what it found.
+struct packageSearch {
+  std::string path;       // the archive openPackage opens
+  bool found = false;     // a file is there (it may still be no zip)
+  bool installed = false;  // it is the installed data folder's copy
+  std::string installedPath;  // the installed copy's name; empty when unknown
+};
+
+// pack.zip in the working directory when one is there, else the installed
+// data folder's when that one is (the folder is found from the running
+// executable, so a build tree never picks up an installed copy), else the
+// working directory's name again. Costs two stat calls and a readlink.
+packageSearch findPackage();
+
+// Opens findPackage()'s archive into `package` and walks its directory
+// once. Throws 257 when it is missing, unreadable or not a zip.
 void openPackage();
 
 // The same for an archive at `path` (tools and tests).

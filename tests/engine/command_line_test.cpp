@@ -2,9 +2,12 @@
 // refused before anything opens.
 #include "engine/command_line.h"
 #include "support/command.h"
+#include "support/test_package.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -71,6 +74,28 @@ TEST(ShowCommandLine, TheProgramAnswersHelpVersionAndBadValues) {
   const auto bad = runCommand(show + " --size 7x7 2>&1");
   EXPECT_EQ(bad.status, 2);
   EXPECT_EQ(bad.output, "amberpudding: --size wants 640x480|800x600|1024x768|1280x960, not \"7x7\"\n");
+}
+
+// --version names the package the show would open: the working directory's
+// first; a build tree never reaches for an installed copy elsewhere.
+TEST(ShowCommandLine, VersionNamesThePackageItWouldOpen) {
+  using testing_support::runCommand;
+  const std::string folder = testing_support::makeTempFolder();
+  ASSERT_FALSE(folder.empty());
+  const std::string version = std::string(" && ") + AMBER_SHOW_EXECUTABLE + " --version";
+  const std::string beside = std::filesystem::path(AMBER_SHOW_EXECUTABLE)
+                                 .parent_path()
+                                 .parent_path()
+                                 .append("share/amberpudding/pack.zip")
+                                 .string();
+  const std::string none = runCommand("cd " + folder + version).output;
+  EXPECT_NE(none.find("\npackage: none found (no pack.zip in the working directory or " + beside +
+                      ")\n"),
+            std::string::npos)
+      << none;
+  std::ofstream(folder + "/pack.zip") << "PK";
+  EXPECT_NE(runCommand("cd " + folder + version).output.find("package: pack.zip (working directory)\n"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -41,9 +41,12 @@ textMask fittedTo(const lettering& face, const std::string& text, float pixelHei
   return mask;
 }
 
-}  // namespace
+struct badgeLayers {
+  picture image;
+  plane alpha;
+};
 
-std::vector<namedFile> makeBadgeImages(const std::string& fontPath) {
+badgeLayers drawBadge(const std::string& fontPath) {
   const float pixel = 1.0f / badgeSize;
   const at centre{0.5f, 0.5f};
   const colour rim{0.62f, 0.32f, 0.06f};
@@ -93,8 +96,27 @@ std::vector<namedFile> makeBadgeImages(const std::string& fontPath) {
   const lettering letters(fontPath);
   paintLettering(image, fittedTo(letters, "Lanternfest", 86, 330), 256, 262, palette::brownMid, 0.0f);
   paintLettering(image, fittedTo(letters, "12", 150, 200), 256, 358, palette::cyan, 0.7f);
-  return {namedFile{"badge12.png", encodePng(badgeSize, badgeSize, 3, toBytes(image), "badge12.png")},
-          namedFile{"badge12a.png", encodePng(badgeSize, badgeSize, 1, toBytes(alpha), "badge12a.png")}};
+  return {image, alpha};
+}
+
+}  // namespace
+
+std::vector<namedFile> makeBadgeImages(const std::string& fontPath) {
+  const badgeLayers badge = drawBadge(fontPath);
+  return {namedFile{"badge12.png", encodePng(badgeSize, badgeSize, 3, toBytes(badge.image), "badge12.png")},
+          namedFile{"badge12a.png", encodePng(badgeSize, badgeSize, 1, toBytes(badge.alpha), "badge12a.png")}};
+}
+
+std::vector<uint8_t> makeBadgeRgba(const std::string& fontPath, int* side) {
+  const badgeLayers badge = drawBadge(fontPath);
+  const std::vector<uint8_t> rgb = toBytes(badge.image), alpha = toBytes(badge.alpha);
+  std::vector<uint8_t> rgba(static_cast<size_t>(badgeSize) * badgeSize * 4);
+  for (size_t i = 0; i < alpha.size(); ++i) {
+    for (size_t c = 0; c < 3; ++c) rgba[i * 4 + c] = rgb[i * 3 + c];
+    rgba[i * 4 + 3] = alpha[i];
+  }
+  *side = badgeSize;
+  return rgba;
 }
 
 }  // namespace content

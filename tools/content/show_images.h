@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,5 +32,10 @@ std::vector<namedFile> makeDuckImages();
 // "badge12.png" with its alpha companion "badge12a.png" (512 x 512): the
 // round badge of the party Lanternfest12.
 std::vector<namedFile> makeBadgeImages(const std::string& fontPath);
+
+// The same badge as one RGBA picture (alpha not premultiplied), `*side`
+// pixels square (512), rows top first: the show's icon. Costs as much as
+// makeBadgeImages without the encoding.
+std::vector<uint8_t> makeBadgeRgba(const std::string& fontPath, int* side);
 
 }  // namespace content

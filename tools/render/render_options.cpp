@@ -5,7 +5,8 @@
 
 const char* const renderUsage =
     "usage: amberrender [OPTIONS]\n"
-    "Renders the show in pack.zip (in the working directory) offline.\n\n"
+    "Renders the show in pack.zip offline: the working directory's, else the\n"
+    "installed one.\n\n"
     "  --size WxH       picture size in pixels (default 1280x720)\n"
     "  --fps N[/D]      frames per second, a whole number or a fraction (default 60)\n"
     "  --from SECONDS   first moment of the song to render (default 0)\n"
@@ -13,7 +14,7 @@ const char* const renderUsage =
     "  --png FOLDER     write every frame as FOLDER/frame_NNNNNN.png\n"
     "  --video FILE     encode the frames with the soundtrack into FILE through ffmpeg\n"
     "  --bench          render without writing and print frame times per scene\n"
-    "  --pack FILE      the package to render (default pack.zip)\n";
+    "  --pack FILE      the package to render (default: as above)\n";
 
 void refuseRenderOptions(const std::string& message) {
   std::fprintf(stderr, "amberrender: %s\n\n%s", message.c_str(), renderUsage);

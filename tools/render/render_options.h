@@ -17,7 +17,7 @@ struct renderOptions {
   std::string pngFolder;
   std::string videoFile;
   bool bench = false;
-  std::string pack = "pack.zip";
+  std::string pack;  // empty: found as the show finds its own
 };
 
 // Reads the command line into `chosen`. False for --help; a bad option or
