@@ -1,4 +1,5 @@
 #include "platform/setup_dialog.h"
+#include "platform/setup_dialog_automation.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>

@@ -4,6 +4,7 @@
 #include "engine/setup_dialog.h"
 #include "engine/window.h"
 #include "platform/setup_dialog.h"
+#include "platform/setup_dialog_automation.h"
 #include "support/xvfb_server.h"
 
 #include <gtest/gtest.h>
