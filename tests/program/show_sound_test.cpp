@@ -1,6 +1,7 @@
 // The show's executable with its sound: on a private PulseAudio that goes
 // away mid-show, without any server, with the music off and looping.
 #include "content/zip_archive.h"
+#include "support/command.h"
 #include "support/pulse_server.h"
 #include "support/show_process.h"
 #include "support/test_mp3.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -52,13 +54,21 @@ TEST(ShowSound, WhenTheSoundServerDiesTheSongRunsOutOnTheClockAndTheShowEndsNorm
   ASSERT_FALSE(folder.empty());
   showOptions options;
   options.environment = server.clientEnvironment();
-  options.actAfter = milliseconds(4000);  // loading takes about 2 s
+  // Once the show's stream is on the server (the music is open; loading
+  // takes seconds under load), and a moment more, the server dies.
+  options.actAfter = milliseconds(200);
   bool killed = false;
   options.action = [&] {
+    const std::string clients = server.shellPrefix() + " pactl list short sink-inputs";
+    const auto deadline = std::chrono::steady_clock::now() + seconds(20);
+    while (runCommand(clients).output.empty() && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(milliseconds(100));
+    }
+    std::this_thread::sleep_for(milliseconds(1500));
     killed = true;
     server.stop(true);
   };
-  const showOutcome outcome = runShowIn(folder, seconds(30), options);
+  const showOutcome outcome = runShowIn(folder, seconds(40), options);
   ASSERT_TRUE(killed);
   EXPECT_EQ(badEnding(outcome), "") << outcome.errors;
   EXPECT_FALSE(outcome.askedToStop) << outcome.errors;
