@@ -246,12 +246,19 @@ int main(int argc, char** argv) {
   server.stop();
   recorder.join();
 
-  // The monitor's first frame was captured no later than the earliest
-  // arrival allows: each read holds frames captured before it returned.
-  double firstFrameAt = 1e9;
-  for (const auto& arrival : heard.arrivals) {
-    firstFrameAt = std::min(firstFrameAt, arrival.second - arrival.first / static_cast<double>(rate));
-  }
+  // Each read holds frames captured before it returned, so the moment the
+  // recording's first frame would have been captured is at most any read's
+  // arrival less the frames so far. The earliest such moment of the reads
+  // within two seconds around a stretch times it; a local one, because
+  // parec may drop data when it falls behind, which shifts the timeline.
+  auto firstFrameAround = [&](size_t frame) {
+    double earliest = 1e9;
+    for (const auto& arrival : heard.arrivals) {
+      if (std::labs(static_cast<long>(arrival.first) - static_cast<long>(frame)) > 2 * rate) continue;
+      earliest = std::min(earliest, arrival.second - arrival.first / static_cast<double>(rate));
+    }
+    return earliest;
+  };
 
   const size_t window = 2048;
   const size_t stride = static_cast<size_t>(rate) / 4;
@@ -262,7 +269,7 @@ int main(int argc, char** argv) {
   bool matched = false;
   size_t weak = 0;
   for (size_t start = 0; start + window < heard.mono.size(); start += stride) {
-    const double at = firstFrameAt + start / static_cast<double>(rate);
+    const double at = firstFrameAround(start) + start / static_cast<double>(rate);
     if (at < polls.front().seconds || at > polls.back().seconds) continue;
     double energy = 0.0;
     for (size_t i = 0; i < window; ++i) energy += std::fabs(heard.mono[start + i]);
