@@ -2,6 +2,7 @@
 
 #include "engine/errors.h"
 #include "engine/package.h"
+#include "engine/settings.h"
 #include "platform/audio_stream.h"
 
 #include <cstdio>
@@ -21,13 +22,37 @@ soundtrack* makeSoundtrack(musicStream* stream, double tempo) {
   return song;
 }
 
+namespace {
+
+// With the music switched off the song is still opened, for its length and
+// rate, but plays on the real-time clock without a sound device.
+musicStream* openStreamFromBuffer() {
+  return platform::openAudioStream(
+      musicBuffer.data, musicBuffer.length,
+      musicOn ? platform::positionSource::automatic : platform::positionSource::silent);
+}
+
+}  // namespace
+
 void openMusic(double tempo) {
   if (package == nullptr) throw errorCode::engineNoPackage;
   char path[64];
   std::snprintf(path, sizeof path, "sfx/%s", soundtrackFileName);
   readFile(path, musicBuffer);
-  musicStream* stream = platform::openAudioStream(musicBuffer.data, musicBuffer.length);
-  music = makeSoundtrack(stream, tempo);
+  music = makeSoundtrack(openStreamFromBuffer(), tempo);
+}
+
+bool restartMusic() {
+  // A song with nothing to hear (it could not be decoded) is not looped.
+  if (music == nullptr || musicBuffer.data == nullptr || music->lengthSeconds <= 0.0f) {
+    return false;
+  }
+  // One device at a time: the old stream closes its device first.
+  delete music->stream;
+  music->stream = nullptr;
+  music->stream = openStreamFromBuffer();
+  music->stream->play();
+  return true;
 }
 
 void releaseMusic() {

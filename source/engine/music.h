@@ -49,10 +49,17 @@ constexpr const char* soundtrackFileName = "MarbleHollow_Rhythm.mp3";
 extern fileBuffer musicBuffer;
 
 // Reads the soundtrack from the package and opens it for playing at `tempo`
-// beats per minute into `music`. Throws 4129 without an open package, 258
+// beats per minute into `music`, silent on the real-time clock when the
+// music is switched off (musicOn). Throws 4129 without an open package, 258
 // when the entry is missing. A soundtrack that cannot be decoded is reported
 // and opens as a stream that never plays.
 void openMusic(double tempo);
+
+// Plays the song again from its first sample on a freshly opened stream
+// (the show's loop). Costs a device close and open (tens of milliseconds on a
+// sound server). False, doing nothing, without an open soundtrack or with
+// one of no length.
+bool restartMusic();
 
 // Stops and releases `music` (if any) and frees musicBuffer, in that order.
 void releaseMusic();

@@ -226,7 +226,8 @@ bool runFrame(loopState& state, bool statistics) {
   }
 
   presentFrame();
-  if (activePresenter->pumpMessages()) return false;
+  state.quitSeen = activePresenter->pumpMessages();
+  if (state.quitSeen) return false;
   return musicStillPlaying();
 }
 
@@ -237,10 +238,16 @@ void runMainLoop() {
   }
   if (music != nullptr && music->stream != nullptr) music->stream->play();
   const bool statistics = showStatistics;
+  const bool loop = loopOn;
   loopState state;
   bool running = true;
   while (running) {
-    guarded([&] { running = runFrame(state, statistics); });
+    guarded([&] {
+      running = runFrame(state, statistics);
+      // Every scene draws from the row alone, so starting the song again
+      // starts the whole show again; only a quit ends a looping show.
+      if (!running && loop && !state.quitSeen) running = restartMusic();
+    });
   }
 }
 

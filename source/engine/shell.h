@@ -76,6 +76,7 @@ struct loopState {
   float rowPosition = 1.0f;
   int32_t rowIndex = 1;
   float wallSeconds = 0.0f;
+  bool quitSeen = false;  // the last frame's message pump saw a quit
 };
 
 // Graphics initialisation, then the shell's own state (clear colour, hooks).

@@ -25,6 +25,14 @@ void audibleClock::start(int64_t now) {
 }
 
 void audibleClock::handed(uint64_t handedFrames, int64_t now) {
+  // When the first frame would have played for this callback to come just
+  // in time. The scheduler runs callbacks a few milliseconds early or late;
+  // an average over the last several keeps that jitter out of the position,
+  // and still follows a device that falls behind within a fraction of a
+  // second.
+  const double anchor =
+      static_cast<double>(now) - static_cast<double>(handedFrames) * 1e9 / rate_;
+  anchor_ = callbackSeen_ ? anchor_ + (anchor - anchor_) * anchorWeight : anchor;
   callbackSeen_ = true;
   handed_ = handedFrames;
   handedTime_ = now;
@@ -33,6 +41,13 @@ void audibleClock::handed(uint64_t handedFrames, int64_t now) {
 void audibleClock::decodedAll(uint64_t frames) {
   decodedAll_ = true;
   decodedFrames_ = frames;
+}
+
+void audibleClock::continueInRealTime(int64_t now) {
+  if (from_ == source::realTime) return;
+  const uint64_t heard = position(now);
+  from_ = source::realTime;
+  startTime_ = now - static_cast<int64_t>(static_cast<double>(heard) * 1e9 / rate_);
 }
 
 uint64_t audibleClock::endFrames() const {
@@ -47,11 +62,12 @@ uint64_t audibleClock::estimate(int64_t now) const {
   if (!started_) return 0;
   if (from_ == source::realTime) return framesIn(now - startTime_, rate_);
   if (!callbackSeen_) return 0;
-  // The device plays what it holds at the stream's rate; once that is
-  // used up it plays nothing more until the next callback.
-  const uint64_t played = framesIn(now - handedTime_, rate_);
-  const uint64_t stillHeld = latency_ > played ? latency_ - played : 0;
-  return handed_ > stillHeld ? handed_ - stillHeld : 0;
+  // The device plays at the stream's rate from the averaged anchor, less
+  // what it holds; it never plays what it has not been handed.
+  const uint64_t sinceAnchor =
+      framesIn(now - static_cast<int64_t>(anchor_), rate_);
+  const uint64_t heard = sinceAnchor > latency_ ? sinceAnchor - latency_ : 0;
+  return std::min(heard, handed_);
 }
 
 uint64_t audibleClock::position(int64_t now) {

@@ -8,9 +8,10 @@ namespace platform {
 // callback hands to the device and when. Not thread-safe: the stream guards
 // it with its own lock. Times are monotonic nanoseconds.
 //
-// Following the device, the position is the samples handed so far minus what
-// the device still holds, run forward with the clock between two callbacks so
-// that frames polled in between see it advance smoothly. Devices that play
+// Following the device, the position runs at the stream's rate from the
+// moment the first frame played, as recent callbacks place it on average,
+// less what the device holds, and never past what was handed: callbacks that
+// the scheduler runs early or late do not jerk it. Devices that play
 // nothing and only pretend to consume (SDL's dummy driver sleeps a whole
 // number of milliseconds per buffer, so it runs a few per cent off real time)
 // are followed by the clock alone: the position is the time since play.
@@ -30,6 +31,10 @@ class audibleClock {
   // The decoder reached the end after `frames` real frames (the rest handed
   // over is silence).
   void decodedAll(uint64_t frames);
+
+  // The device stopped playing at `now`: from here on the position runs on
+  // the real-time clock from where it was, to the end of the stream.
+  void continueInRealTime(int64_t now);
 
   // Audible frames at `now`: never less than any earlier answer, never past
   // the end of the stream; 0 before start.
@@ -53,6 +58,10 @@ class audibleClock {
   bool decodedAll_ = false;
   uint64_t decodedFrames_ = 0;
   uint64_t lastReported_ = 0;
+  // The moment (nanoseconds) the first frame played, averaged over recent
+  // callbacks with this weight for the newest.
+  static constexpr double anchorWeight = 0.125;
+  double anchor_ = 0.0;
 };
 
 }  // namespace platform

@@ -17,8 +17,13 @@ namespace platform {
 //
 // The position follows the device's consumption, or the real-time clock on
 // drivers that only pretend to play (dummy, disk); `clock` can force either,
-// for benchmarks that compare the two.
-enum class positionSource { automatic, followDevice, realTime };
+// for benchmarks that compare the two. `silent` opens no device at all and
+// runs on the real-time clock, as the dummy driver would.
+//
+// A device that goes away while the stream plays (the sound server quits) is
+// reported once on stderr; the position then goes on in real time from where
+// it was, to the end of the song.
+enum class positionSource { automatic, followDevice, realTime, silent };
 musicStream* openAudioStream(const uint8_t* bytes, uint32_t length,
                              positionSource clock = positionSource::automatic);
 

@@ -4,7 +4,9 @@
 #include "engine/demo_clock.h"
 #include "engine/errors.h"
 #include "engine/package.h"
+#include "engine/settings.h"
 #include "engine/shell.h"
+#include "platform/audio_stream.h"
 #include "support/headless_gl.h"
 #include "support/test_mp3.h"
 #include "support/test_package.h"
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -30,6 +33,8 @@ std::string toneOf(double seconds) {
 class Music : public ::testing::Test {
  protected:
   void TearDown() override {
+    musicOn = true;
+    loopOn = false;
     releaseMusic();
     dropPackage();
     frameCallback = nullptr;
@@ -135,6 +140,7 @@ TEST_F(Music, TheEndOfTheSongEndsTheMainLoop) {
 }
 
 TEST_F(Music, AnUndecodableSoundtrackEndsTheLoopAfterItsFirstFrame) {
+  loopOn = true;  // a song with nothing to hear is not looped either
   ASSERT_TRUE(headlessGl());
   gfx::setupViewport(1024, 768, gfx::aspect16by9);
   usePackageWith({{soundtrackEntry, std::string(3000, 'z')}});
@@ -150,6 +156,79 @@ TEST_F(Music, AnUndecodableSoundtrackEndsTheLoopAfterItsFirstFrame) {
   EXPECT_EQ(screen.swaps, 1);
   ASSERT_EQ(secondsSeen.size(), 1u);
   EXPECT_EQ(secondsSeen[0], 0.0f);
+}
+
+// Quits once the song has started over twice, or after ten seconds.
+class restartCountingPresenter : public deadlinePresenter {
+ public:
+  bool pumpMessages() override {
+    if (secondsSeen.size() >= 2 &&
+        secondsSeen[secondsSeen.size() - 1] + 0.1f < secondsSeen[secondsSeen.size() - 2]) {
+      ++restarts;
+    }
+    return restarts >= 2 || deadlinePresenter::pumpMessages();
+  }
+  int restarts = 0;
+};
+
+TEST_F(Music, WithLoopOnTheSongStartsOverFromTheFirstRowUntilAQuit) {
+  ASSERT_TRUE(headlessGl());
+  gfx::setupViewport(1024, 768, gfx::aspect16by9);
+  usePackageWith({{soundtrackEntry, toneOf(0.3), true}});
+  ASSERT_EQ(codeOfOpenMusic(), 0);
+  loopOn = true;
+  restartCountingPresenter screen;
+  activePresenter = &screen;
+  secondsSeen.clear();
+  frameCallback = &recordSeconds;
+
+  runMainLoop();
+  ASSERT_EQ(screen.restarts, 2) << "the loop ended with the song, or never quit";
+  EXPECT_FALSE(screen.quitAsked);
+  // Each pass reached the end of the song and the next began near row 1.
+  int passes = 1;
+  for (size_t i = 1; i < secondsSeen.size(); ++i) {
+    if (secondsSeen[i] >= secondsSeen[i - 1]) continue;
+    ++passes;
+    EXPECT_GT(secondsSeen[i - 1], 0.25f);
+    EXPECT_LT(secondsSeen[i], 0.1f);
+  }
+  EXPECT_EQ(passes, 3);
+  EXPECT_NE(music, nullptr);
+  EXPECT_TRUE(music->stream->isPlaying());  // the quit came mid-song
+}
+
+TEST_F(Music, WithMusicOffTheSongRunsSilentlyOnTheRealTimeClock) {
+  ASSERT_TRUE(headlessGl());
+  gfx::setupViewport(1024, 768, gfx::aspect16by9);
+  usePackageWith({{soundtrackEntry, toneOf(0.4), true}});
+  musicOn = false;
+  // A driver that cannot open would be reported: a silent song never asks.
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  testing::internal::CaptureStderr();
+  ASSERT_EQ(codeOfOpenMusic(), 0);
+  const std::string errors = testing::internal::GetCapturedStderr();
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  EXPECT_EQ(errors, "");
+  const platform::audioDeviceReport report = platform::deviceReportOf(music->stream);
+  EXPECT_STREQ(report.driver, "");
+  EXPECT_FALSE(report.followsDevice);
+  EXPECT_EQ(music->lengthSeconds, 0.4f);
+
+  deadlinePresenter screen;
+  activePresenter = &screen;
+  secondsSeen.clear();
+  frameCallback = &recordSeconds;
+  const auto started = std::chrono::steady_clock::now();
+  runMainLoop();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  EXPECT_FALSE(screen.quitAsked);
+  EXPECT_EQ(music->stream->positionPcm(), 17640u);
+  EXPECT_GT(seconds, 0.39);
+  EXPECT_LT(seconds, 1.5);
+  ASSERT_GT(secondsSeen.size(), 2u);
+  EXPECT_GT(secondsSeen.back(), 0.3f);
 }
 
 }  // namespace

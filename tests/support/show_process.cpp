@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 namespace testing_support {
 
@@ -31,8 +32,14 @@ bool contains(const std::string& text, const std::string& part) {
 
 }  // namespace
 
-showOutcome runShowIn(const std::string& folder, std::chrono::milliseconds limit) {
+showOutcome runShowIn(const std::string& folder, std::chrono::milliseconds limit,
+                      const showOptions& options) {
   const std::string errorPath = folder + "/stderr.txt";
+  std::vector<char*> argv{const_cast<char*>(AMBER_SHOW_EXECUTABLE)};
+  for (const std::string& argument : options.arguments) {
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  }
+  argv.push_back(nullptr);
   const auto started = std::chrono::steady_clock::now();
   const pid_t child = fork();
   if (child == 0) {
@@ -41,12 +48,20 @@ showOutcome runShowIn(const std::string& folder, std::chrono::milliseconds limit
     if (errorFile < 0 || dup2(errorFile, STDERR_FILENO) < 0) _exit(122);
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    execl(AMBER_SHOW_EXECUTABLE, AMBER_SHOW_EXECUTABLE, static_cast<char*>(nullptr));
+    for (const auto& variable : options.environment) {
+      setenv(variable.first.c_str(), variable.second.c_str(), 1);
+    }
+    execv(AMBER_SHOW_EXECUTABLE, argv.data());
     _exit(121);
   }
   showOutcome outcome;
   int status = 0;
-  if (!waitUntil(child, started + limit, &status)) {
+  bool ended = false;
+  if (options.action) {
+    ended = waitUntil(child, started + options.actAfter, &status);
+    if (!ended) options.action();
+  }
+  if (!ended && !waitUntil(child, started + limit, &status)) {
     outcome.askedToStop = true;
     kill(child, SIGTERM);
     if (!waitUntil(child, std::chrono::steady_clock::now() + std::chrono::seconds(10), &status)) {

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 // Runs the show's executable as a user without a screen would, and judges
 // how it ended.
@@ -17,10 +20,22 @@ struct showOutcome {
   std::string errors;       // what it wrote on stderr
 };
 
+// What a run may add to the plain headless start.
+struct showOptions {
+  std::vector<std::string> arguments;  // the show's command line
+  // Set in the show's environment after the headless defaults, so they may
+  // replace them (SDL_AUDIODRIVER=pulseaudio).
+  std::vector<std::pair<std::string, std::string>> environment;
+  // Called once, on the test's thread, when the show has run this long.
+  std::chrono::milliseconds actAfter{0};
+  std::function<void()> action;
+};
+
 // Runs the show in `folder` (which holds its pack.zip) with SDL's offscreen
 // video and dummy audio. A show still running after `limit` gets SIGTERM,
 // on which it ends cleanly; one that does not end 10 s later is killed.
-showOutcome runShowIn(const std::string& folder, std::chrono::milliseconds limit);
+showOutcome runShowIn(const std::string& folder, std::chrono::milliseconds limit,
+                      const showOptions& options = {});
 
 // Empty when the show ended the way the system ends: by itself with status
 // 0 and no halt, or with status exitStatusFor(code) after the table message
