@@ -3,6 +3,7 @@
 #include "engine/errors.h"
 #include "engine/package.h"
 #include "platform/audio_stream.h"
+#include "platform/quit_signal.h"
 
 #include <cstdio>
 
@@ -28,6 +29,9 @@ void openMusic(double tempo) {
   readFile(path, musicBuffer);
   musicStream* stream = platform::openAudioStream(musicBuffer.data, musicBuffer.length);
   music = makeSoundtrack(stream, tempo);
+  // Opening may have warned in a box that a quit request then closed: end
+  // here, before the show starts.
+  if (platform::quitSignalled()) halt(0);
 }
 
 void releaseMusic() {
