@@ -4,6 +4,7 @@
 #include "engine/package.h"
 #include "engine/settings.h"
 #include "platform/audio_stream.h"
+#include "platform/quit_signal.h"
 
 #include <cstdio>
 
@@ -40,6 +41,9 @@ void openMusic(double tempo) {
   std::snprintf(path, sizeof path, "sfx/%s", soundtrackFileName);
   readFile(path, musicBuffer);
   music = makeSoundtrack(openStreamFromBuffer(), tempo);
+  // Opening may have warned in a box that a quit request then closed: end
+  // here, before the show starts.
+  if (platform::quitSignalled()) halt(0);
 }
 
 bool restartMusic() {

@@ -184,10 +184,12 @@ bool openGraphics(int32_t width, int32_t height, bool fullscreen, float aspectRa
   if (ext::wglSwapIntervalEXT != nullptr) {
     ext::wglSwapIntervalEXT(syncOn ? 1 : 0);
   } else {
-    platform::showMessage("You're not supported by computers",
-                          "Failed to change vertical syncronization mode.\nRuning with your video "
-                          "card defaults.\nPerhabs you don't support EXT_swap_control extension.",
-                          platform::messageIcon::warning);
+    const bool answered = platform::showMessage(
+        "You're not supported by computers",
+        "Failed to change vertical syncronization mode.\nRuning with your video card "
+        "defaults.\nPerhabs you don't support EXT_swap_control extension.",
+        platform::messageIcon::warning);
+    if (!answered) halt(0);
   }
   return gfx::initialState();
 }

@@ -12,4 +12,8 @@ void installQuitSignals();
 // True once SIGINT or SIGTERM has arrived since installQuitSignals().
 bool quitSignalled();
 
+// Notes a quit request from inside the program (its display went away), so
+// that it reads like a signal from then on. Async-signal-safe.
+void requestQuit();
+
 }  // namespace platform

@@ -22,4 +22,6 @@ void installQuitSignals() {
 
 bool quitSignalled() { return signalled != 0; }
 
+void requestQuit() { signalled = 1; }
+
 }  // namespace platform

@@ -70,7 +70,8 @@ void deleteContext(void* context);
 void swapBuffers(nativeWindow* window);
 
 // Drains pending window events without blocking. True when one of them asks
-// the program to end: the window's close box, the Escape key, SIGINT/SIGTERM.
+// the program to end: the window's close box, the Escape key, SIGINT/SIGTERM,
+// or the loss of the display (after which window calls do nothing).
 bool pumpEvents();
 
 // Entry-point lookup for the current context. Besides OpenGL's own names it

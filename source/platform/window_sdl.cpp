@@ -1,5 +1,6 @@
 #include "platform/window.h"
 
+#include "platform/display_connection.h"
 #include "platform/quit_signal.h"
 #include "platform/wgl.h"
 
@@ -71,6 +72,7 @@ SDL_Window* createSdlWindow(const nativeWindow& window, const pixelFormat& forma
     SDL_Window* sdl = SDL_CreateWindow(window.caption.c_str(), position, position, window.width,
                                        window.height, flags);
     if (sdl == nullptr) continue;
+    guardDisplayConnection(sdl);
     *acceptedDepth = depth;
     if (window.fullscreen) SDL_SetWindowDisplayMode(sdl, &window.mode);
     if (window.visible) SDL_ShowWindow(sdl);
@@ -183,6 +185,12 @@ int standInSwapInterval(int interval) { return SDL_GL_SetSwapInterval(interval) 
 
 int standInGetSwapInterval() { return SDL_GL_GetSwapInterval(); }
 
+// Closing SDL after the display died would touch a connection nobody
+// guards, and Xlib would end the process with its own status.
+void quitVideoAtExit() {
+  if (!displayConnectionLost()) SDL_Quit();
+}
+
 bool isHeadless() {
   const char* driver = SDL_GetCurrentVideoDriver();
   return driver != nullptr && std::strcmp(driver, "offscreen") == 0;
@@ -193,7 +201,7 @@ bool isHeadless() {
 bool initVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-  std::atexit(SDL_Quit);
+  std::atexit(quitVideoAtExit);
   return true;
 }
 
@@ -233,12 +241,14 @@ nativeWindow* createNativeWindow(const char* caption, int width, int height, boo
 
 void destroyNativeWindow(nativeWindow* window) {
   if (window == nullptr) return;
-  if (window->sdl != nullptr) SDL_DestroyWindow(window->sdl);
+  // On a dead display SDL would wait forever for the window's unmapping.
+  if (window->sdl != nullptr && !displayConnectionLost()) SDL_DestroyWindow(window->sdl);
   delete window;
 }
 
 void showNativeWindow(nativeWindow* window, bool visible) {
   window->visible = visible;
+  if (displayConnectionLost()) return;
   if (visible) {
     SDL_ShowWindow(window->sdl);
   } else {
@@ -250,7 +260,9 @@ void clientSize(nativeWindow* window, int* width, int* height) {
   SDL_GL_GetDrawableSize(window->sdl, width, height);
 }
 
-void showCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+void showCursor(bool visible) {
+  if (!displayConnectionLost()) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
 
 int choosePixelFormat(const pixelFormat& format) {
   if (format.samples > 1 && !formatWorks(format)) return 0;
@@ -283,16 +295,17 @@ void* createContext(nativeWindow* window) {
 }
 
 bool makeCurrent(nativeWindow* window, void* context) {
-  if (window == nullptr) return false;
+  if (window == nullptr || displayConnectionLost()) return false;
   return SDL_GL_MakeCurrent(window->sdl, static_cast<SDL_GLContext>(context)) == 0;
 }
 
 void deleteContext(void* context) {
-  if (context != nullptr) SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context));
+  if (context == nullptr || displayConnectionLost()) return;
+  SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context));
 }
 
 void swapBuffers(nativeWindow* window) {
-  if (window == nullptr) return;
+  if (window == nullptr || displayConnectionLost()) return;
   SDL_GL_SwapWindow(window->sdl);
   // A headless surface is a pbuffer whose swap does nothing, so without a
   // finish the driver would queue frame after frame of work unboundedly.
@@ -305,7 +318,7 @@ void swapBuffers(nativeWindow* window) {
 
 bool pumpEvents() {
   bool quit = quitSignalled();
-  if (!SDL_WasInit(SDL_INIT_VIDEO)) return quit;
+  if (!SDL_WasInit(SDL_INIT_VIDEO) || displayConnectionLost()) return quit;
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
     switch (event.type) {

@@ -1,5 +1,6 @@
 #include "api/gl/extensions.h"
 
+#include "engine/errors.h"
 #include "platform/message_box.h"
 #include "platform/window.h"
 
@@ -78,6 +79,12 @@ void missing(const char* text) {
   platform::showMessage("Extension not supported", text, platform::messageIcon::none);
 }
 
+// A warning the show can run without; a box abandoned by a quit request ends
+// the program before the show starts.
+void warnMissing(const char* caption, const char* text) {
+  if (!platform::showMessage(caption, text, platform::messageIcon::none)) halt(0);
+}
+
 int32_t integerLimit(GLenum name) {
   GLint value = 0;
   glGetIntegerv(name, &value);
@@ -123,14 +130,14 @@ bool loadExtensions() {
   if (hasExtension("GL_ARB_pixel_buffer_object")) {
     ENTRY_POINTS_PIXEL_BUFFER(FETCH_ENTRY_POINT)
   } else {
-    missing("GL_ARB_pixel_buffer_object not supported");
+    warnMissing("Extension not supported", "GL_ARB_pixel_buffer_object not supported");
   }
 
   // 4: optional; renderbuffers alone.
   if (hasExtension("GL_EXT_framebuffer_object")) {
     ENTRY_POINTS_RENDERBUFFER(FETCH_ENTRY_POINT)
   } else {
-    missing("GL_EXT_framebuffer_object not supported");
+    warnMissing("Extension not supported", "GL_EXT_framebuffer_object not supported");
   }
 
   // 5: optional; framebuffers need all three extensions together.
@@ -140,7 +147,7 @@ bool loadExtensions() {
     ENTRY_POINTS_RENDERBUFFER(FETCH_ENTRY_POINT)
     ENTRY_POINTS_FRAMEBUFFER_MULTISAMPLE(FETCH_ENTRY_POINT)
   } else {
-    missing("GL_EXT_framebuffer_object not supported");
+    warnMissing("Extension not supported", "GL_EXT_framebuffer_object not supported");
   }
 
   // 6, 7: required.
@@ -159,8 +166,7 @@ bool loadExtensions() {
   if (hasExtension("GL_ARB_shading_language_100")) {
     ENTRY_POINTS_GLSL(FETCH_ENTRY_POINT)
   } else {
-    platform::showMessage("Warning", "Your video card doesn't support GLSL.",
-                          platform::messageIcon::none);
+    warnMissing("Warning", "Your video card doesn't support GLSL.");
   }
 
   // 9: swap control. Without it the window set-up warns and the show runs at
@@ -177,7 +183,7 @@ bool loadExtensions() {
     ext::wglChoosePixelFormatARB = reinterpret_cast<platform::wglChoosePixelFormatARBProc>(
         lookupEntryPoint("wglChoosePixelFormatARB"));
   } else {
-    missing("WGL_ARB_multisample not supported");
+    warnMissing("Extension not supported", "WGL_ARB_multisample not supported");
   }
   return true;
 }

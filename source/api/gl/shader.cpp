@@ -1,6 +1,7 @@
 #include "api/gl/shader.h"
 
 #include "api/gl/extensions.h"
+#include "engine/errors.h"
 #include "platform/message_box.h"
 
 #include <cstdio>
@@ -13,8 +14,10 @@ bool glslChecked = false;
 
 namespace {
 
+// The show goes on after a shader error, unless the box was abandoned by a
+// quit request.
 void glslError(const char* text) {
-  platform::showMessage("GLSL Error", text, platform::messageIcon::warning);
+  if (!platform::showMessage("GLSL Error", text, platform::messageIcon::warning)) halt(0);
 }
 
 // Compiles one shader of `type`; true when it compiled.
