@@ -127,7 +127,7 @@ TEST(AmberRender, PicturesWiderThan2048KeepTheirRightPart) {
         }
       }
     }
-    EXPECT_LT(static_cast<double>(difference) / count, 10.0) << frame;
+    EXPECT_LT(static_cast<double>(difference) / count, 1.2) << frame;  // smeared: 1.9 and 37
   }
   fs::remove_all(folder);
 }
