@@ -10,10 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-encoderProcess::~encoderProcess() {
-  finish();
-  if (!errorFile_.empty()) std::remove(errorFile_.c_str());
-}
+encoderProcess::~encoderProcess() { finish(); }
 
 bool encoderProcess::start(const std::string& command) {
   errorFile_ = (std::filesystem::temp_directory_path() /
@@ -24,6 +21,7 @@ bool encoderProcess::start(const std::string& command) {
   if (errors < 0 || pipe2(ends, O_CLOEXEC) != 0) {
     startError_ = std::strerror(errno);
     if (errors >= 0) close(errors);
+    std::remove(errorFile_.c_str());
     return false;
   }
   child_ = fork();
@@ -40,6 +38,7 @@ bool encoderProcess::start(const std::string& command) {
   if (child_ < 0) {
     startError_ = std::strerror(forkError);
     close(ends[1]);
+    std::remove(errorFile_.c_str());
     return false;
   }
   input_ = ends[1];
@@ -66,17 +65,18 @@ int encoderProcess::finish() {
   while (waitpid(child_, &status, 0) < 0 && errno == EINTR) {
   }
   child_ = -1;
+  // Keep the last line and drop the log, which callers that end with
+  // std::exit would otherwise leave behind.
+  std::ifstream log(errorFile_);
+  std::string line;
+  while (std::getline(log, line)) {
+    if (line.find_first_not_of(" \t\r") != std::string::npos) lastLine_ = line;
+  }
+  std::remove(errorFile_.c_str());
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return WEXITSTATUS(status);
 }
 
 std::string encoderProcess::lastError() const {
-  if (!startError_.empty()) return startError_;
-  std::ifstream log(errorFile_);
-  std::string line;
-  std::string last;
-  while (std::getline(log, line)) {
-    if (line.find_first_not_of(" \t\r") != std::string::npos) last = line;
-  }
-  return last;
+  return startError_.empty() ? lastLine_ : startError_;
 }

@@ -30,8 +30,8 @@ class encoderProcess {
   // (128 + N when killed by signal N, 0 when nothing was started).
   int finish();
 
-  // The last non-empty line the encoder wrote on its standard error, or why
-  // it could not be started.
+  // After finish(): the last non-empty line the encoder wrote on its
+  // standard error; or why it could not be started.
   std::string lastError() const;
 
  private:
@@ -39,4 +39,5 @@ class encoderProcess {
   int input_ = -1;
   std::string errorFile_;
   std::string startError_;
+  std::string lastLine_;
 };
