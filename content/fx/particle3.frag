@@ -5,11 +5,11 @@
 #version 120
 
 uniform sampler2D tex0;  // the greeting's text: white, coverage in alpha
-uniform sampler2D zmap;  // depth of the scene pass, 2048 x 2048
+uniform sampler2D zmap;  // depth of the scene pass, targetSide square
 
 varying vec4 vertexColor;
 
-const float targetSide = 2048.0;
+uniform float targetSide;  // side of the scene target in texels
 const vec3 ink = vec3(1.0, 0.95, 0.84);
 const vec3 shade = vec3(0.02, 0.08, 0.11);
 const vec2 shadowOffset = vec2(0.004, 0.004);

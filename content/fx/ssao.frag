@@ -21,7 +21,7 @@ uniform vec2 resolution;      // viewport size in pixels
 
 varying vec2 screenPosition;
 
-const float targetSide = 2048.0;
+uniform float targetSide;    // side of the scene target in texels
 const float background = 2.0;
 
 // The packed depth must not be filtered: always the nearest texel of the

@@ -1,59 +1,154 @@
 #include "frame_capture.h"
 
-#include "api/gl/gl.h"
+#include "api/gl/extensions.h"
 
 #include <stb_image_write.h>
 
-#include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
-frameCapture::~frameCapture() { finish(); }
+namespace {
 
-void frameCapture::toPngFolder(const std::string& folder, int64_t first) {
-  folder_ = folder;
-  next_ = first;
+bool pixelBuffersAvailable() {
+  return ext::glGenBuffersARB != nullptr && ext::glBindBufferARB != nullptr &&
+         ext::glBufferDataARB != nullptr && ext::glMapBufferARB != nullptr &&
+         ext::glUnmapBufferARB != nullptr && ext::glDeleteBuffersARB != nullptr;
 }
 
-bool frameCapture::toPipe(const std::string& command) {
-  pipe_ = popen(command.c_str(), "w");
-  return pipe_ != nullptr;
+}  // namespace
+
+frameCapture::~frameCapture() {
+  finish();
+  if (buffers_[0] != 0 && ext::glDeleteBuffersARB != nullptr) {
+    ext::glDeleteBuffersARB(2, buffers_);
+  }
 }
 
-int frameCapture::finish() {
-  if (pipe_ == nullptr) return 0;
-  const int status = pclose(pipe_);
-  pipe_ = nullptr;
-  return status;
+void frameCapture::toPngFolder(const std::string& folder) { folder_ = folder; }
+
+bool frameCapture::toEncoder(const std::string& command) {
+  toEncoder_ = true;
+  if (encoder_.start(command)) return true;
+  fail("cannot start the video encoder: " + encoder_.lastError());
+  return false;
+}
+
+void frameCapture::fail(const std::string& message) {
+  if (!healthy_) return;
+  std::fprintf(stderr, "amberrender: %s\n", message.c_str());
+  healthy_ = false;
 }
 
 void frameCapture::swap() {
   const size_t rowBytes = static_cast<size_t>(width_) * 3;
-  pixels_.resize(rowBytes * static_cast<size_t>(height_));
+  const size_t frameBytes = rowBytes * static_cast<size_t>(height_);
+  const int64_t number = nextNumber_++;
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadBuffer(GL_BACK);
-  glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, pixels_.data());
-  if (!healthy_) return;
+  if (!buffersTried_) {
+    buffersTried_ = true;
+    if (pixelBuffersAvailable()) {
+      ext::glGenBuffersARB(2, buffers_);
+      for (GLuint buffer : buffers_) {
+        ext::glBindBufferARB(GL_PIXEL_PACK_BUFFER_ARB, buffer);
+        ext::glBufferDataARB(GL_PIXEL_PACK_BUFFER_ARB, static_cast<GLsizeiptrARB>(frameBytes),
+                             nullptr, GL_STREAM_READ_ARB);
+      }
+      ext::glBindBufferARB(GL_PIXEL_PACK_BUFFER_ARB, 0);
+    }
+  }
+  if (buffers_[0] == 0) {
+    pixels_.resize(frameBytes);
+    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, pixels_.data());
+    handOn(pixels_.data(), number);
+    return;
+  }
+  // Start this frame's read into one buffer, then hand on the frame that
+  // has been waiting in the other.
+  ext::glBindBufferARB(GL_PIXEL_PACK_BUFFER_ARB, buffers_[slot_]);
+  glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+  const int64_t waiting = pendingNumber_;
+  pendingNumber_ = number;
+  slot_ ^= 1;
+  if (waiting >= 0) {
+    ext::glBindBufferARB(GL_PIXEL_PACK_BUFFER_ARB, buffers_[slot_]);
+    const auto* mapped =
+        static_cast<const uint8_t*>(ext::glMapBufferARB(GL_PIXEL_PACK_BUFFER_ARB, GL_READ_ONLY_ARB));
+    if (mapped != nullptr) handOn(mapped, waiting);
+    else fail("cannot map the frame read back from the GPU");
+    ext::glUnmapBufferARB(GL_PIXEL_PACK_BUFFER_ARB);
+  }
+  ext::glBindBufferARB(GL_PIXEL_PACK_BUFFER_ARB, 0);
+}
 
-  if (pipe_ != nullptr) {
-    // ffmpeg flips the rows itself (GL reads the bottom row first).
-    if (std::fwrite(pixels_.data(), 1, pixels_.size(), pipe_) != pixels_.size()) {
-      std::fprintf(stderr, "amberrender: the video encoder stopped taking frames\n");
+void frameCapture::handOn(const uint8_t* bottomFirst, int64_t number) {
+  if (!healthy_ || (!toEncoder_ && folder_.empty())) return;
+  // GL reads the bottom row first; files and the encoder want the top first.
+  const size_t rowBytes = static_cast<size_t>(width_) * 3;
+  topFirst_.resize(rowBytes * static_cast<size_t>(height_));
+  for (int32_t row = 0; row < height_; ++row) {
+    std::memcpy(&topFirst_[rowBytes * static_cast<size_t>(row)],
+                bottomFirst + rowBytes * static_cast<size_t>(height_ - 1 - row), rowBytes);
+  }
+  if (toEncoder_) {
+    // The reason is the encoder's own; finish() reports it once it has ended.
+    if (!encoder_.write(topFirst_.data(), topFirst_.size())) {
+      encoderStopped_ = true;
       healthy_ = false;
     }
     return;
   }
-  if (folder_.empty()) return;
-  topFirst_.resize(pixels_.size());
-  for (int32_t row = 0; row < height_; ++row) {
-    std::memcpy(&topFirst_[rowBytes * static_cast<size_t>(row)],
-                &pixels_[rowBytes * static_cast<size_t>(height_ - 1 - row)], rowBytes);
-  }
+  writePng(topFirst_.data(), number);
+}
+
+void frameCapture::writePng(const uint8_t* topFirst, int64_t number) {
   char name[32];
-  std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(next_++));
+  std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(number));
   const std::string path = folder_ + name;
-  if (!stbi_write_png(path.c_str(), width_, height_, 3, topFirst_.data(),
-                      static_cast<int>(rowBytes))) {
-    std::fprintf(stderr, "amberrender: cannot write %s\n", path.c_str());
+  // Compressed in memory first: stb's own file writer ignores write errors.
+  png_.clear();
+  const auto append = [](void* context, void* data, int size) {
+    auto* bytes = static_cast<std::vector<uint8_t>*>(context);
+    bytes->insert(bytes->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+  };
+  if (!stbi_write_png_to_func(append, &png_, width_, height_, 3, topFirst, width_ * 3)) {
+    fail("cannot compress " + path);
+    return;
+  }
+  errno = 0;
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  bool written = file != nullptr && std::fwrite(png_.data(), 1, png_.size(), file) == png_.size() &&
+                 std::fflush(file) == 0;
+  int reason = errno;
+  if (file != nullptr && std::fclose(file) != 0 && written) {
+    written = false;
+    reason = errno;
+  }
+  if (!written) fail("cannot write " + path + ": " + std::strerror(reason != 0 ? reason : EIO));
+}
+
+bool frameCapture::finish() {
+  if (finished_) return healthy_;
+  finished_ = true;
+  if (pendingNumber_ >= 0 && buffers_[0] != 0) {
+    ext::glBindBufferARB(GL_PIXEL_PACK_BUFFER_ARB, buffers_[slot_ ^ 1]);
+    const auto* mapped =
+        static_cast<const uint8_t*>(ext::glMapBufferARB(GL_PIXEL_PACK_BUFFER_ARB, GL_READ_ONLY_ARB));
+    if (mapped != nullptr) handOn(mapped, pendingNumber_);
+    else fail("cannot map the frame read back from the GPU");
+    ext::glUnmapBufferARB(GL_PIXEL_PACK_BUFFER_ARB);
+    ext::glBindBufferARB(GL_PIXEL_PACK_BUFFER_ARB, 0);
+    pendingNumber_ = -1;
+  }
+  if (!toEncoder_) return healthy_;
+  const int status = encoder_.finish();
+  if (status != 0 || encoderStopped_) {
+    const std::string reason = encoder_.lastError();
+    std::fprintf(stderr, "amberrender: the video encoder %s (status %d)%s%s\n",
+                 encoderStopped_ ? "stopped taking frames" : "failed", status,
+                 reason.empty() ? "" : ": ", reason.c_str());
     healthy_ = false;
   }
+  return healthy_;
 }

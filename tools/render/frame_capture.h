@@ -1,41 +1,62 @@
 #pragma once
 
+#include "encoder_process.h"
+
+#include "api/gl/gl.h"
 #include "engine/shell.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
-// Where the offline renderer's frames go: PNG files, an ffmpeg pipe, or
-// nowhere (timing only). Stands in for the window's presenter.
+// Where the offline renderer's frames go: PNG files, the video encoder's
+// input, or nowhere (timing only). Stands in for the window's presenter.
+// Frames are read back through two pixel-buffer objects: a frame is handed
+// on while the one after it is being drawn.
 class frameCapture : public presenter {
  public:
   frameCapture(int32_t width, int32_t height) : width_(width), height_(height) {}
   ~frameCapture() override;
 
-  // Writes each frame as <folder>/frame_NNNNNN.png (numbered from `first`).
-  void toPngFolder(const std::string& folder, int64_t first);
-  // Pipes raw frames to `command` (an ffmpeg command line reading rgb24
-  // from stdin). False when the command cannot be started.
-  bool toPipe(const std::string& command);
-  // Closes the pipe; the exit status of its command (0 when there is none).
-  int finish();
+  // Writes each frame as <folder>/frame_NNNNNN.png.
+  void toPngFolder(const std::string& folder);
+  // Sends raw frames (rgb24, top row first) to `command`'s standard input.
+  // False, with the reason on stderr, when it cannot be started.
+  bool toEncoder(const std::string& command);
+  // The song frame number of the next frame swap() receives (the PNG name).
+  void nextFrameIs(int64_t frame) { nextNumber_ = frame; }
 
-  // Reads the finished frame back (waiting for the GPU) and hands it on.
+  // Hands on the frame still held back, closes the encoder and waits for it.
+  // False (with the reason on stderr) when any frame could not be written or
+  // the encoder failed.
+  bool finish();
+
+  // Starts reading the finished frame back and hands on the previous one.
   void swap() override;
   bool pumpMessages() override { return false; }
 
-  // False once a write failed; the message is on stderr.
+  // False once a frame could not be written; the reason is on stderr.
   bool healthy() const { return healthy_; }
 
  private:
+  void handOn(const uint8_t* bottomFirst, int64_t number);
+  void writePng(const uint8_t* topFirst, int64_t number);
+  void fail(const std::string& message);
+
   int32_t width_;
   int32_t height_;
   std::string folder_;
-  int64_t next_ = 0;
-  std::FILE* pipe_ = nullptr;
+  encoderProcess encoder_;
+  bool toEncoder_ = false;
+  bool finished_ = false;
+  bool encoderStopped_ = false;
   bool healthy_ = true;
+  int64_t nextNumber_ = 0;
+  GLuint buffers_[2] = {0, 0};
+  bool buffersTried_ = false;
+  int slot_ = 0;
+  int64_t pendingNumber_ = -1;  // the frame waiting in buffers_[slot_ ^ 1]
   std::vector<uint8_t> pixels_;
   std::vector<uint8_t> topFirst_;
+  std::vector<uint8_t> png_;
 };

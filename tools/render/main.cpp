@@ -2,10 +2,13 @@
 // frame rate, to PNG files or (through ffmpeg) to a video with the
 // soundtrack; or timed, scene by scene. Run "amberrender --help".
 #include "frame_capture.h"
+#include "frame_selection.h"
+#include "progress_meter.h"
 #include "render_options.h"
 #include "scene_times.h"
 #include "video_encoder.h"
 
+#include "api/render/render_target.h"
 #include "engine/errors.h"
 #include "engine/music.h"
 #include "engine/scenes/frame_composition.h"
@@ -16,9 +19,9 @@
 #include "engine/window.h"
 #include "platform/quit_signal.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -29,12 +32,8 @@
 
 namespace {
 
-// The sample at which frame `frame` starts, for a frame rate of n/d.
-uint32_t sampleOfFrame(int64_t frame, const renderOptions& chosen, double frequency) {
-  const double seconds = static_cast<double>(frame) * static_cast<double>(chosen.fpsDenominator) /
-                         static_cast<double>(chosen.fpsNumerator);
-  return static_cast<uint32_t>(std::llround(seconds * frequency));
-}
+// The status of an interrupted render, as shells report Ctrl-C.
+constexpr int interruptedStatus = 128 + SIGINT;
 
 // Presents nothing: loading-phase frames are not part of the film.
 class discardFrames : public presenter {
@@ -42,6 +41,27 @@ class discardFrames : public presenter {
   void swap() override {}
   bool pumpMessages() override { return false; }
 };
+
+// Writes the song file from the package to `path`; false on a write error.
+bool writeSoundtrack(const std::string& path) {
+  std::ofstream file(path, std::ios::binary);
+  file.write(reinterpret_cast<const char*>(musicBuffer.data), musicBuffer.length);
+  file.close();
+  return static_cast<bool>(file);
+}
+
+// Ends with status 1 before rendering when the driver cannot hold the
+// picture in its render targets.
+void requireRenderTargetsFit(const renderOptions& chosen) {
+  const int32_t side = FWrender::renderTargetSideFor(chosen.width, chosen.height);
+  const int32_t largest = FWrender::largestRenderTargetSide();
+  if (side <= FWrender::smallestRenderTargetSide || side <= largest) return;
+  std::fprintf(stderr,
+               "amberrender: %dx%d needs render targets of %d x %d pixels; this OpenGL allows "
+               "at most %d x %d\n",
+               chosen.width, chosen.height, side, side, largest, largest);
+  std::exit(1);
+}
 
 }  // namespace
 
@@ -51,6 +71,8 @@ int main(int argc, char** argv) {
     std::fputs(renderUsage, stdout);
     return 0;
   }
+  // A dead encoder shows up as a failed write, reported with its reason.
+  std::signal(SIGPIPE, SIG_IGN);
   if (!chosen.pngFolder.empty()) {
     std::error_code error;
     std::filesystem::create_directories(chosen.pngFolder, error);
@@ -71,6 +93,7 @@ int main(int argc, char** argv) {
   // The show's own phases, with a virtual clock and a capturing presenter.
   openGraphics(chosen.width, chosen.height, false,
                static_cast<float>(chosen.width) / static_cast<float>(chosen.height));
+  requireRenderTargetsFit(chosen);
   virtualClock* clock = nullptr;
   discardFrames loading;
   startupChoices choices;
@@ -81,39 +104,53 @@ int main(int argc, char** argv) {
     return clock;
   };
   startShowContent(choices);
-  const float frequency = clock->frequency();
-  const float length = clock->lengthSeconds();
+  const double frequency = clock->frequency();
+
+  if (!chosen.soundtrackFile.empty()) {
+    if (writeSoundtrack(chosen.soundtrackFile)) return 0;
+    std::fprintf(stderr, "amberrender: cannot write %s\n", chosen.soundtrackFile.c_str());
+    return 1;
+  }
+
+  std::string problem;
+  const std::vector<int64_t> frames = selectFrames(chosen, clock->lengthSeconds(), &problem);
+  if (frames.empty()) {
+    std::fprintf(stderr, "amberrender: %s\n", problem.c_str());
+    return 2;
+  }
 
   frameCapture capture(chosen.width, chosen.height);
-  const double end = chosen.to >= 0.0 ? std::min(chosen.to, static_cast<double>(length)) : length;
-  const double framesPerSecond =
-      static_cast<double>(chosen.fpsNumerator) / static_cast<double>(chosen.fpsDenominator);
-  const auto firstFrame = static_cast<int64_t>(std::ceil(chosen.from * framesPerSecond - 1e-9));
-  const auto lastFrame = static_cast<int64_t>(std::floor(end * framesPerSecond - 1e-9));
-
   std::string soundtrackCopy;
   if (!chosen.videoFile.empty()) {
     soundtrackCopy = (std::filesystem::temp_directory_path() /
                       ("amberrender-" + std::to_string(getpid()) + ".mp3"))
                          .string();
-    std::ofstream(soundtrackCopy, std::ios::binary)
-        .write(reinterpret_cast<const char*>(musicBuffer.data), musicBuffer.length);
-    if (!capture.toPipe(ffmpegCommand(chosen, soundtrackCopy))) {
-      std::fprintf(stderr, "amberrender: cannot start ffmpeg\n");
+    if (!writeSoundtrack(soundtrackCopy)) {
+      std::fprintf(stderr, "amberrender: cannot write %s\n", soundtrackCopy.c_str());
+      std::remove(soundtrackCopy.c_str());
+      return 1;
+    }
+    const double start = frameMoment(frames.front(), chosen);
+    const double length = frameMoment(frames.back() + 1, chosen) - start;
+    if (!capture.toEncoder(ffmpegCommand(chosen, soundtrackCopy, start, length))) {
+      std::remove(soundtrackCopy.c_str());
       return 1;
     }
   } else if (!chosen.pngFolder.empty()) {
-    capture.toPngFolder(chosen.pngFolder, firstFrame);
+    capture.toPngFolder(chosen.pngFolder);
   }
   activePresenter = &capture;
 
   sceneTimes times;
+  progressMeter progress(static_cast<int64_t>(frames.size()));
   clock->play();
   loopState state;
   int64_t rendered = 0;
-  for (int64_t frame = firstFrame; frame <= lastFrame && capture.healthy(); ++frame) {
-    if (platform::quitSignalled()) break;
-    clock->setPosition(sampleOfFrame(frame, chosen, frequency));
+  for (const int64_t frame : frames) {
+    if (platform::quitSignalled() || !capture.healthy()) break;
+    clock->setPosition(
+        static_cast<uint32_t>(std::llround(frameMoment(frame, chosen) * frequency)));
+    capture.nextFrameIs(frame);
     const char* scene = scenes::sceneNameNow();
     const auto started = std::chrono::steady_clock::now();
     bool keepGoing = true;
@@ -121,17 +158,20 @@ int main(int argc, char** argv) {
     const auto took = std::chrono::steady_clock::now() - started;
     times.milliseconds[scene].push_back(std::chrono::duration<double, std::milli>(took).count());
     ++rendered;
+    progress.frameDone();
     if (!keepGoing) break;
   }
+  progress.finish();
 
-  const int encoder = capture.finish();
+  const bool written = capture.finish();
   if (!soundtrackCopy.empty()) std::remove(soundtrackCopy.c_str());
   if (chosen.bench) times.print();
   std::fflush(stdout);
   std::fprintf(stderr, "amberrender: %lld frames rendered\n", static_cast<long long>(rendered));
-  if (!capture.healthy() || encoder != 0) {
-    std::fprintf(stderr, "amberrender: the frames were not all written\n");
-    std::exit(1);
+  if (!written) std::exit(1);
+  if (platform::quitSignalled()) {
+    std::fprintf(stderr, "amberrender: interrupted; what was rendered is kept\n");
+    std::exit(interruptedStatus);
   }
   releaseContent();
   shutdown();

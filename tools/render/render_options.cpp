@@ -1,5 +1,6 @@
 #include "render_options.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -10,11 +11,22 @@ const char* const renderUsage =
     "  --size WxH       picture size in pixels (default 1280x720)\n"
     "  --fps N[/D]      frames per second, a whole number or a fraction (default 60)\n"
     "  --from SECONDS   first moment of the song to render (default 0)\n"
-    "  --to SECONDS     last moment (default: the end of the song)\n"
+    "  --to SECONDS     end of the range, not included (default: the end of the song);\n"
+    "                   --to equal to --from renders the one frame at that moment\n"
+    "  --at T[,T...]    render only the frames at these moments (with --png)\n"
     "  --png FOLDER     write every frame as FOLDER/frame_NNNNNN.png\n"
     "  --video FILE     encode the frames with the soundtrack into FILE through ffmpeg\n"
+    "                   (H.264 4:2:0: width and height must be even, odd sizes are refused)\n"
+    "  --no-sound       the video without the soundtrack (parts to be joined)\n"
+    "  --crf N          H.264 quality for --video, 0 (lossless) to 51 (default 18)\n"
     "  --bench          render without writing and print frame times per scene\n"
-    "  --pack FILE      the package to render (default: as above)\n";
+    "  --soundtrack FILE  write the package's song (MP3) into FILE and stop\n"
+    "  --pack FILE      the package to render (default: as above)\n\n"
+    "Frame N shows the moment N / fps of the song, and a frame is rendered when its\n"
+    "moment lies in the range, so ranges rendered separately fit together. A range\n"
+    "outside the song, or with no frame in it, is refused (status 2). Status 1: a\n"
+    "frame could not be written or the encoder failed; 130: interrupted by Ctrl-C\n"
+    "(the video holds the frames rendered so far).\n";
 
 void refuseRenderOptions(const std::string& message) {
   std::fprintf(stderr, "amberrender: %s\n\n%s", message.c_str(), renderUsage);
@@ -27,6 +39,10 @@ bool parseRenderOptions(int argc, char** argv, renderOptions* chosen) {
     if (name == "--help" || name == "-h") return false;
     if (name == "--bench") {
       chosen->bench = true;
+      continue;
+    }
+    if (name == "--no-sound") {
+      chosen->sound = false;
       continue;
     }
     if (i + 1 >= argc) refuseRenderOptions(name + " needs a value");
@@ -53,10 +69,32 @@ bool parseRenderOptions(int argc, char** argv, renderOptions* chosen) {
         refuseRenderOptions(name + " wants a number of seconds, not \"" + value + "\"");
       }
       (name == "--from" ? chosen->from : chosen->to) = seconds;
+    } else if (name == "--at") {
+      size_t start = 0;
+      while (start <= value.size()) {
+        const size_t comma = std::min(value.find(',', start), value.size());
+        const std::string item = value.substr(start, comma - start);
+        char* end = nullptr;
+        const double seconds = std::strtod(item.c_str(), &end);
+        if (item.empty() || *end != '\0' || !(seconds >= 0.0)) {
+          refuseRenderOptions("--at wants seconds separated by commas, not \"" + value + "\"");
+        }
+        chosen->at.push_back(seconds);
+        start = comma + 1;
+      }
     } else if (name == "--png") {
       chosen->pngFolder = value;
     } else if (name == "--video") {
       chosen->videoFile = value;
+    } else if (name == "--soundtrack") {
+      chosen->soundtrackFile = value;
+    } else if (name == "--crf") {
+      char* end = nullptr;
+      const long quality = std::strtol(value.c_str(), &end, 10);
+      if (end == value.c_str() || *end != '\0' || quality < 0 || quality > 51) {
+        refuseRenderOptions("--crf wants a whole number from 0 to 51, not \"" + value + "\"");
+      }
+      chosen->crf = static_cast<int>(quality);
     } else if (name == "--pack") {
       chosen->pack = value;
     } else {
@@ -64,7 +102,19 @@ bool parseRenderOptions(int argc, char** argv, renderOptions* chosen) {
     }
   }
   const int outputs = (chosen->pngFolder.empty() ? 0 : 1) + (chosen->videoFile.empty() ? 0 : 1) +
-                      (chosen->bench ? 1 : 0);
-  if (outputs != 1) refuseRenderOptions("choose exactly one of --png, --video and --bench");
+                      (chosen->bench ? 1 : 0) + (chosen->soundtrackFile.empty() ? 0 : 1);
+  if (outputs != 1) {
+    refuseRenderOptions("choose exactly one of --png, --video, --bench and --soundtrack");
+  }
+  if (chosen->to >= 0.0 && chosen->to < chosen->from) {
+    refuseRenderOptions("--to comes before --from: the range is empty");
+  }
+  if (!chosen->at.empty() && (chosen->pngFolder.empty() || chosen->from > 0.0 || chosen->to >= 0.0)) {
+    refuseRenderOptions("--at goes with --png and without --from and --to");
+  }
+  if (!chosen->videoFile.empty() && (chosen->width % 2 != 0 || chosen->height % 2 != 0)) {
+    refuseRenderOptions("--video needs an even width and height (H.264 4:2:0), not " +
+                        std::to_string(chosen->width) + "x" + std::to_string(chosen->height));
+  }
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // amberrender's command line: what to render, how large, how often, where to.
 
@@ -14,8 +15,12 @@ struct renderOptions {
   int64_t fpsDenominator = 1;
   double from = 0.0;
   double to = -1.0;  // the song's end
+  std::vector<double> at;  // single moments (--at), instead of a range
   std::string pngFolder;
   std::string videoFile;
+  std::string soundtrackFile;  // --soundtrack: write the song file and stop
+  int crf = 18;                 // x264 quality, 0 = lossless
+  bool sound = true;            // --no-sound: the video without the soundtrack
   bool bench = false;
   std::string pack;  // empty: found as the show finds its own
 };

@@ -12,17 +12,20 @@ std::string shellQuoted(const std::string& text) {
 
 }  // namespace
 
-std::string ffmpegCommand(const renderOptions& chosen, const std::string& soundtrack) {
+std::string ffmpegCommand(const renderOptions& chosen, const std::string& soundtrack,
+                          double start, double seconds) {
   char frameRate[64];
   std::snprintf(frameRate, sizeof frameRate, "%lld/%lld",
                 static_cast<long long>(chosen.fpsNumerator),
                 static_cast<long long>(chosen.fpsDenominator));
-  char start[32];
-  std::snprintf(start, sizeof start, "%.6f", chosen.from);
-  return "ffmpeg -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgb24 -s " +
+  char cut[64];
+  std::snprintf(cut, sizeof cut, "-ss %.6f -t %.6f", start, seconds);
+  // -shortest: after Ctrl-C the picture ends early and the sound with it.
+  return "exec ffmpeg -nostdin -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgb24 -s " +
          std::to_string(chosen.width) + "x" + std::to_string(chosen.height) + " -framerate " +
-         frameRate + " -i - -ss " + start + " -i " + shellQuoted(soundtrack) +
-         " -map 0:v -map 1:a -vf vflip -c:v libx264 -preset medium -crf 18 -pix_fmt yuv420p"
-         " -c:a aac -b:a 256k -shortest " +
-         shellQuoted(chosen.videoFile);
+         frameRate + " -i - " +
+         (chosen.sound ? std::string(cut) + " -i " + shellQuoted(soundtrack) + " -map 0:v -map 1:a"
+                       : std::string("-map 0:v")) +
+         " -c:v libx264 -preset medium -crf " + std::to_string(chosen.crf) + " -pix_fmt yuv420p" +
+         (chosen.sound ? " -c:a aac -b:a 256k -shortest " : " ") + shellQuoted(chosen.videoFile);
 }

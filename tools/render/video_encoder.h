@@ -4,7 +4,8 @@
 
 #include <string>
 
-// The ffmpeg command line that encodes amberrender's raw frames (rgb24,
-// bottom row first, on stdin) with the soundtrack file `soundtrack`, cut to
-// start at --from, into --video.
-std::string ffmpegCommand(const renderOptions& chosen, const std::string& soundtrack);
+// The ffmpeg command line that encodes amberrender's raw frames (rgb24, top
+// row first, on stdin) into --video, with `seconds` of the soundtrack file
+// `soundtrack` from `start` (the first frame's moment) on, unless --no-sound.
+std::string ffmpegCommand(const renderOptions& chosen, const std::string& soundtrack,
+                          double start, double seconds);

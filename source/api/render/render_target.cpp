@@ -1,5 +1,6 @@
 #include "api/render/render_target.h"
 
+#include "api/gl/display.h"
 #include "api/gl/extensions.h"
 #include "api/gl/state.h"
 
@@ -42,10 +43,10 @@ std::unique_ptr<texture> depthTexture() {
   return made;
 }
 
-void createStorage(texture& target) {
+void createStorage(texture& target, int32_t side) {
   if (target.glId != 0) return;
-  target.params.width = renderTargetSide;
-  target.params.height = renderTargetSide;
+  target.params.width = side;
+  target.params.height = side;
   target.glId = gfx::createTexture(target.params, nullptr);
 }
 
@@ -101,8 +102,29 @@ void assemble(RenderTarget& target) {
 
 }  // namespace
 
+int32_t renderTargetSideFor(int32_t width, int32_t height) {
+  int32_t side = smallestRenderTargetSide;
+  while (side < width || side < height) side *= 2;
+  return side;
+}
+
+int32_t largestRenderTargetSide() {
+  GLint textureLimit = 0;
+  GLint renderbufferLimit = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &textureLimit);
+  glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE_EXT, &renderbufferLimit);
+  // A driver without renderbuffers leaves the second at 0; the missing
+  // entry points stop createRenderTarget anyway.
+  if (renderbufferLimit <= 0) return textureLimit;
+  return textureLimit < renderbufferLimit ? textureLimit : renderbufferLimit;
+}
+
 std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments) {
   auto target = std::make_unique<RenderTarget>();
+  target->side = renderTargetSideFor(gfx::screenWidth, gfx::screenHeight);
+  if (target->side > smallestRenderTargetSide && target->side > largestRenderTargetSide()) {
+    throw framebufferFailure;
+  }
   const int32_t requested = requestedAttachments > 0 ? requestedAttachments : 0;
   target->colourCount = requested % 15;
   target->hasDepthTexture = 1;
@@ -110,10 +132,10 @@ std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments) {
 
   for (int32_t i = 0; i < requested; ++i) {
     target->colourTextures.push_back(colourTexture());
-    createStorage(*target->colourTextures.back());
+    createStorage(*target->colourTextures.back(), target->side);
   }
   target->depthTexture = depthTexture();
-  createStorage(*target->depthTexture);
+  createStorage(*target->depthTexture, target->side);
   target->drawBuffers.assign(static_cast<size_t>(target->colourCount), GL_NONE);
 
   if (!framebufferEntryPointsPresent()) {

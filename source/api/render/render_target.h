@@ -9,9 +9,17 @@
 
 namespace FWrender {
 
-// Side of every render-target texture, whatever the window size: users draw
-// into a window-sized corner and scale texture coordinates by size / 2048.
-constexpr int32_t renderTargetSide = 2048;
+// Render targets are square: users draw into a window-sized corner and scale
+// texture coordinates by size / side. The side is 2048 for every picture
+// that fits, else the smallest power of two that holds the picture.
+constexpr int32_t smallestRenderTargetSide = 2048;
+
+// The side of the targets for a width x height picture. Cheap.
+int32_t renderTargetSideFor(int32_t width, int32_t height);
+
+// The largest side the driver allows for both textures and renderbuffers.
+// Needs a current context.
+int32_t largestRenderTargetSide();
 
 // Whether the last framebuffer completeness check passed (shutdown asks).
 extern bool framebufferReady;
@@ -19,6 +27,7 @@ extern bool framebufferReady;
 // An off-screen framebuffer object with colour textures on attachments
 // 0 .. colourCount - 1 (all of them draw buffers) and a depth texture.
 struct RenderTarget {
+  int32_t side = smallestRenderTargetSide;  // width and height of every texture
   int32_t colourCount = 0;  // requested count modulo 15
   int32_t hasDepthTexture = 1;
   GLuint framebuffer = 0;
@@ -31,9 +40,11 @@ struct RenderTarget {
 };
 
 // Creates the textures (RGBA8 with mipmaps; 32-bit depth) and assembles and
-// checks the framebuffer. Throws 1 when framebuffer objects are missing or
-// the framebuffer is incomplete. About 21 MiB of texture memory per colour
-// attachment plus 32 MiB for depth. Needs a current context.
+// checks the framebuffer, sized for the window (gfx::screenWidth x
+// screenHeight). Throws 1 when framebuffer objects are missing, the window
+// is larger than the driver's limit or the framebuffer is incomplete. At
+// side 2048, about 21 MiB of texture memory per colour attachment plus
+// 32 MiB for depth (four times that per doubling). Needs a current context.
 std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments);
 
 // Binds the target's framebuffer for drawing.

@@ -169,6 +169,9 @@ void drawGreetingsText() {
   NGcomp::drawShader* program = state.labelProgram;
   program->begin();
   gfx::setUniform(program->shader, "zmap", int32_t{1});
+  if (sceneTarget != nullptr) {
+    gfx::setUniform(program->shader, "targetSide", static_cast<float>(sceneTarget->side));
+  }
   for (NGcomp::pointsprite* label : state.labels) label->draw();
   program->end();
 }

@@ -45,13 +45,13 @@ chain& postChain() {
   return state;
 }
 
-// Covers the picture area and samples the same area of a 2048 x 2048 target
-// that the scene was drawn into with the display viewport. The range starts
+// Covers the picture area and samples the same area of the (square) scene
+// target that the scene was drawn into with the display viewport. The range starts
 // at the viewport's origin, so a letterboxed picture (whose viewport sits
 // above the bottom bar) samples where it was drawn; without bars the origin
 // is (0, 0).
-void layOutOverlay(gfx::screenQuad& quad) {
-  const float side = static_cast<float>(FWrender::renderTargetSide);
+void layOutOverlay(gfx::screenQuad& quad, int32_t targetSide) {
+  const float side = static_cast<float>(targetSide);
   quad.pixelMode = 1;
   gfx::layoutScreenQuad(quad);
   quad.x = 0.0f;
@@ -104,6 +104,7 @@ void setOcclusionUniforms(const chain& state, const float* projection) {
   gfx::setUniform(program, "far", farPlane);
   gfx::setUniform(program, "fov", fieldOfViewRadians);
   gfx::setUniform(program, "aspectRatio", aspectRatio);
+  gfx::setUniform(program, "targetSide", static_cast<float>(sceneTarget->side));
   setMatrixUniform(program, "projectionMatrix", projection);
 }
 
@@ -141,8 +142,8 @@ void setupPostProcessing() {
 
   gfx::screenQuad& postfxQuad = *state.postfx->quad;
   gfx::screenQuad& ssaoMapQuad = *state.ssaoMap->quad;
-  layOutOverlay(postfxQuad);
-  layOutOverlay(ssaoMapQuad);
+  layOutOverlay(postfxQuad, sceneTarget->side);
+  layOutOverlay(ssaoMapQuad, sceneTarget->side);
 
   const auto& scene = sceneTarget->colourTextures;
   putOnUnit(postfxQuad, 0, scene[0].get());

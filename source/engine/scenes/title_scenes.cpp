@@ -166,7 +166,7 @@ void makeComposite(titleSceneState& scene) {
   gfx::layoutScreenQuad(quad);
   const float width = static_cast<float>(gfx::viewportWidth);
   const float height = static_cast<float>(gfx::viewportHeight);
-  const float side = static_cast<float>(FWrender::renderTargetSide);
+  const float side = static_cast<float>(sceneTarget->side);
   quad.scaleX = width;
   quad.scaleY = height;
   quad.s0 = 0.0f;

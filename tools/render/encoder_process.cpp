@@ -1,0 +1,82 @@
+#include "encoder_process.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+encoderProcess::~encoderProcess() { finish(); }
+
+bool encoderProcess::start(const std::string& command) {
+  errorFile_ = (std::filesystem::temp_directory_path() /
+                ("amberrender-encoder-" + std::to_string(getpid()) + ".log"))
+                   .string();
+  const int errors = open(errorFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  int ends[2];
+  if (errors < 0 || pipe2(ends, O_CLOEXEC) != 0) {
+    startError_ = std::strerror(errno);
+    if (errors >= 0) close(errors);
+    std::remove(errorFile_.c_str());
+    return false;
+  }
+  child_ = fork();
+  if (child_ == 0) {
+    setpgid(0, 0);
+    dup2(ends[0], STDIN_FILENO);
+    dup2(errors, STDERR_FILENO);
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  const int forkError = errno;
+  close(ends[0]);
+  close(errors);
+  if (child_ < 0) {
+    startError_ = std::strerror(forkError);
+    close(ends[1]);
+    std::remove(errorFile_.c_str());
+    return false;
+  }
+  input_ = ends[1];
+  return true;
+}
+
+bool encoderProcess::write(const void* data, size_t size) {
+  const auto* bytes = static_cast<const char*>(data);
+  while (size > 0 && input_ >= 0) {
+    const ssize_t written = ::write(input_, bytes, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes += written;
+    size -= static_cast<size_t>(written);
+  }
+  return input_ >= 0;
+}
+
+int encoderProcess::finish() {
+  if (input_ >= 0) close(input_);
+  input_ = -1;
+  if (child_ <= 0) return 0;
+  int status = 0;
+  while (waitpid(child_, &status, 0) < 0 && errno == EINTR) {
+  }
+  child_ = -1;
+  // Keep the last line and drop the log, which callers that end with
+  // std::exit would otherwise leave behind.
+  std::ifstream log(errorFile_);
+  std::string line;
+  while (std::getline(log, line)) {
+    if (line.find_first_not_of(" \t\r") != std::string::npos) lastLine_ = line;
+  }
+  std::remove(errorFile_.c_str());
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return WEXITSTATUS(status);
+}
+
+std::string encoderProcess::lastError() const {
+  return startError_.empty() ? lastLine_ : startError_;
+}
