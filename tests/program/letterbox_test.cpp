@@ -37,7 +37,7 @@ decodedFrame readFrame(const std::string& path) {
 void renderFrames(const std::string& size, const std::string& folder) {
   const std::string command = "cd " + fs::path(AMBER_PACK_PATH).parent_path().string() + " && " +
                               AMBER_RENDER_EXECUTABLE + " --size " + size +
-                              " --fps 1/10 --from 5 --to 140 --png " + folder + " 2>&1";
+                              " --fps 1/10 --from 5 --to 141 --png " + folder + " 2>&1";
   const testing_support::commandResult result = testing_support::runCommand(command);
   ASSERT_EQ(result.status, 0) << result.output;
 }
