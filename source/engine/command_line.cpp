@@ -60,6 +60,8 @@ std::string packageLine() {
 
 }  // namespace
 
+std::optional<double> heldShowSeconds;
+
 std::string showUsage() {
   return "usage: amberpudding [OPTIONS]\n"
          "Plays the show in pack.zip: the working directory's, else the installed one.\n"
@@ -76,6 +78,8 @@ std::string showUsage() {
          "  --no-music              run silently, at the same timing\n"
          "  --loop                  start again when the song ends, until Escape\n"
          "  --no-dialog             take the choices above without asking\n"
+         "  --hold SECONDS          stand still at that moment of the show, silently,\n"
+         "                          until Escape (for tests and screenshots)\n"
          "  --help, --version       this text; the name, version, build and package\n\n" +
          packageLine();
 }
@@ -138,6 +142,15 @@ bool parseShowCommandLine(int argc, char** argv, showCommandLine* parsed, std::s
         return false;
       }
       preset.multisample = code;
+    } else if (name == "--hold") {
+      if (!value(&text)) return false;
+      char* end = nullptr;
+      const double seconds = std::strtod(text.c_str(), &end);
+      if (text.empty() || *end != '\0' || !(seconds >= 0.0 && seconds < 3600.0)) {
+        *error = "--hold wants a number of seconds, not \"" + text + "\"";
+        return false;
+      }
+      parsed->holdSeconds = seconds;
     } else {
       *error = "unknown option " + name + " (see --help)";
       return false;
@@ -158,4 +171,5 @@ void takeShowCommandLine(int argc, char** argv) {
     std::exit(0);
   }
   startPreset = parsed.preset;
+  heldShowSeconds = parsed.holdSeconds;
 }

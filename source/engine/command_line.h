@@ -2,6 +2,7 @@
 
 #include "engine/settings.h"
 
+#include <optional>
 #include <string>
 
 // The show's command line: GNU-style long options for what the setup
@@ -9,6 +10,9 @@
 
 struct showCommandLine {
   settingsPreset preset;  // the dialog's choices named on the line
+  // --hold: the moment (in seconds) the show's clock stands at, for tests
+  // and creators who need one known frame; the music is not played.
+  std::optional<double> holdSeconds;
   bool help = false;
   bool version = false;
 };
@@ -24,6 +28,9 @@ std::string showUsage();
 // The --version text: the caption's name, version and build, and the
 // package the show would open.
 std::string showVersion();
+
+// The --hold moment of the show's command line; empty: the music's clock.
+extern std::optional<double> heldShowSeconds;
 
 // Parses the command line of the show's executable: prints --help or
 // --version and exits 0, exits 2 after one line on stderr for a bad option,

@@ -1,6 +1,7 @@
 #include "engine/settings.h"
 
 #include "engine/setup_dialog.h"
+#include "platform/quit_signal.h"
 #include "platform/setup_dialog.h"
 #include "platform/window.h"
 
@@ -61,8 +62,12 @@ bool setupDialogWanted() {
 }
 
 bool showSetupDialog() {
+  // Nothing exists yet that a quit would have to close, so a signal while
+  // the user decides simply ends the program.
+  platform::endAtOnceOnQuitSignal(true);
   const intptr_t result =
       platform::dialogBox(setupDialogTemplate(), setupDialogProc, setupDialogInitParam);
+  platform::endAtOnceOnQuitSignal(false);
   if (result == -1) {
     std::fprintf(stderr, "Setup dialog: no display could be opened; starting with the defaults.\n");
     std::fflush(stderr);

@@ -106,6 +106,10 @@ intptr_t initialise(platform::dialogWindow* window) {
 
   window->checkButton(id::music, musicOn);
   window->checkButton(id::statistics, statisticsOn);
+  // Both start unchecked from the defaults; a choice named on the command
+  // line shows as checked, so toggling it gives what the box shows.
+  window->checkButton(id::sync, syncOn);
+  window->checkButton(id::loop, loopOn);
   for (const char* item : multisampleItems) window->addComboItem(id::multisample, item);
   window->selectComboItem(id::multisample, 0);
   return 0;

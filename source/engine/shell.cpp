@@ -7,6 +7,7 @@
 #include "api/render/light_state.h"
 #include "engine/components/camera.h"
 #include "engine/components/light.h"
+#include "engine/command_line.h"
 #include "engine/demo_clock.h"
 #include "engine/errors.h"
 #include "engine/item.h"
@@ -19,6 +20,7 @@
 #include "engine/show_content.h"
 #include "engine/startup.h"
 #include "engine/statistics.h"
+#include "engine/virtual_clock.h"
 #include "engine/window.h"
 #include "platform/quit_signal.h"
 #include "platform/window.h"
@@ -269,7 +271,17 @@ void shutdown() {
 void runShow() {
   platform::installQuitSignals();
   initShell();
-  startShowContent(startupChoices{});
+  startupChoices choices;
+  if (heldShowSeconds) {
+    // A clock standing at one moment in place of the music.
+    const double seconds = *heldShowSeconds;
+    choices.clock = [seconds](musicStream* opened) {
+      auto* held = new virtualClock(opened->frequency(), opened->lengthSeconds());
+      held->setPosition(static_cast<uint32_t>(seconds * opened->frequency()));
+      return held;
+    };
+  }
+  startShowContent(choices);
   runMainLoop();
   releaseContent();
   shutdown();

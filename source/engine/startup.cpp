@@ -5,6 +5,7 @@
 #include "engine/package.h"
 #include "engine/shell.h"
 #include "engine/show_content.h"
+#include "engine/window_icon.h"
 
 void startShowContent(const startupChoices& choices) {
   if (choices.packagePath.empty()) {
@@ -12,6 +13,7 @@ void startShowContent(const startupChoices& choices) {
   } else {
     guarded([&] { openPackageAt(choices.packagePath.c_str()); });
   }
+  showBadgeAsWindowIcon();
   guarded([] { createShellItems(); });
   guarded([] { setupContent(); });
   guarded([] { openMusic(128.0); });

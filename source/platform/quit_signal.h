@@ -9,6 +9,11 @@ namespace platform {
 // Installs the handlers. Call once, early (before any window exists).
 void installQuitSignals();
 
+// While `atOnce` is true, either signal ends the process immediately with
+// status 0 (nothing is cleaned up): for waits no event pump sees, such as
+// the setup dialog. Ends the process at once if a signal already arrived.
+void endAtOnceOnQuitSignal(bool atOnce);
+
 // True once SIGINT or SIGTERM has arrived since installQuitSignals().
 bool quitSignalled();
 

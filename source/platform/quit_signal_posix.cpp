@@ -2,13 +2,19 @@
 
 #include <csignal>
 
+#include <unistd.h>
+
 namespace platform {
 
 namespace {
 
 volatile std::sig_atomic_t signalled = 0;
+volatile std::sig_atomic_t endAtOnce = 0;
 
-extern "C" void noteQuitSignal(int) { signalled = 1; }
+extern "C" void noteQuitSignal(int) {
+  if (endAtOnce != 0) _exit(0);
+  signalled = 1;
+}
 
 }  // namespace
 
@@ -23,5 +29,10 @@ void installQuitSignals() {
 bool quitSignalled() { return signalled != 0; }
 
 void requestQuit() { signalled = 1; }
+
+void endAtOnceOnQuitSignal(bool atOnce) {
+  endAtOnce = atOnce ? 1 : 0;
+  if (atOnce && signalled != 0) _exit(0);
+}
 
 }  // namespace platform

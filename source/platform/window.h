@@ -47,6 +47,10 @@ void clientSize(nativeWindow* window, int* width, int* height);
 
 void showCursor(bool visible);
 
+// Gives the window a width x height RGBA icon (first row first). Copies the
+// pixels; the desktop may ignore it.
+void setWindowIcon(nativeWindow* window, const unsigned char* rgba, int width, int height);
+
 // Registers `format` for use with setPixelFormat and returns its index (> 0),
 // or 0 when the platform cannot satisfy it. Formats with samples > 1 are
 // tried out with a hidden test window, so this may take a few milliseconds.

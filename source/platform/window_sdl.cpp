@@ -2,10 +2,12 @@
 
 #include "platform/display_connection.h"
 #include "platform/quit_signal.h"
+#include "platform/wayland_seat.h"
 #include "platform/wgl.h"
 
 #include <SDL2/SDL.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -196,11 +198,68 @@ bool isHeadless() {
   return driver != nullptr && std::strcmp(driver, "offscreen") == 0;
 }
 
+std::string environmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// SDL picks Wayland when asked to, or when only a Wayland display is named.
+// On a compositor without a seat its start-up would crash, so the show
+// takes X11 (XWayland) instead when a DISPLAY is named, and otherwise gives
+// up with a message. False when video cannot start.
+bool avoidSeatlessWayland(const std::string& asked) {
+  const bool waylandChosen =
+      asked == "wayland" ||
+      (asked.empty() && environmentValue("DISPLAY").empty() &&
+       !environmentValue("WAYLAND_DISPLAY").empty());
+  if (!waylandChosen || probeWaylandSeat() != waylandSeat::missing) return true;
+  const std::string compositor = environmentValue("WAYLAND_DISPLAY");
+  if (!environmentValue("DISPLAY").empty()) {
+    std::fprintf(stderr,
+                 "Video: the Wayland compositor \"%s\" offers no seat (keyboard or pointer); "
+                 "using X11 on DISPLAY=\"%s\" instead.\n",
+                 compositor.c_str(), environmentValue("DISPLAY").c_str());
+    SDL_setenv("SDL_VIDEODRIVER", "x11", 1);
+    return true;
+  }
+  std::fprintf(stderr,
+               "Video: the Wayland compositor \"%s\" offers no seat (keyboard or pointer), "
+               "which SDL's Wayland video cannot start without, and no X11 DISPLAY is named.\n",
+               compositor.c_str());
+  return false;
+}
+
 }  // namespace
 
 bool initVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  // A display that failed once is not tried (and reported) again.
+  static bool failed = false;
+  if (failed) return false;
+  failed = true;
+  const std::string asked = environmentValue("SDL_VIDEODRIVER");
+  if (!avoidSeatlessWayland(asked)) return false;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr,
+                 "Video: no display could be opened (DISPLAY=\"%s\", WAYLAND_DISPLAY=\"%s\"): %s\n",
+                 environmentValue("DISPLAY").c_str(), environmentValue("WAYLAND_DISPLAY").c_str(),
+                 SDL_GetError());
+    return false;
+  }
+  // SDL falls through to its headless drivers when no display opens; a show
+  // nobody can see is only right when a headless run asked for it.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const bool headless = driver != nullptr && (std::strcmp(driver, "offscreen") == 0 ||
+                                              std::strcmp(driver, "dummy") == 0);
+  if (headless && asked != driver) {
+    std::fprintf(stderr,
+                 "Video: no display could be opened (DISPLAY=\"%s\", WAYLAND_DISPLAY=\"%s\"); "
+                 "set SDL_VIDEODRIVER=offscreen to run without one.\n",
+                 environmentValue("DISPLAY").c_str(), environmentValue("WAYLAND_DISPLAY").c_str());
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
+  }
+  failed = false;
   std::atexit(quitVideoAtExit);
   return true;
 }
@@ -258,6 +317,16 @@ void showNativeWindow(nativeWindow* window, bool visible) {
 
 void clientSize(nativeWindow* window, int* width, int* height) {
   SDL_GL_GetDrawableSize(window->sdl, width, height);
+}
+
+void setWindowIcon(nativeWindow* window, const unsigned char* rgba, int width, int height) {
+  if (window == nullptr || window->sdl == nullptr || displayConnectionLost()) return;
+  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<unsigned char*>(rgba), width,
+                                                         height, 32, width * 4,
+                                                         SDL_PIXELFORMAT_RGBA32);
+  if (icon == nullptr) return;
+  SDL_SetWindowIcon(window->sdl, icon);
+  SDL_FreeSurface(icon);
 }
 
 void showCursor(bool visible) {

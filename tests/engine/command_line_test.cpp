@@ -23,7 +23,7 @@ TEST(ShowCommandLine, OptionsBecomeThePresetOverTheDefaults) {
   showCommandLine parsed;
   std::string error;
   ASSERT_TRUE(parse({"--window", "--size", "800x600", "--aspect", "16:10", "--vsync", "--msaa",
-                     "8", "--stats", "--no-music", "--loop", "--no-dialog"},
+                     "8", "--stats", "--no-music", "--loop", "--no-dialog", "--hold", "30.5"},
                     &parsed, &error))
       << error;
   setDialogDefaults(1920, 1080);
@@ -38,6 +38,7 @@ TEST(ShowCommandLine, OptionsBecomeThePresetOverTheDefaults) {
   EXPECT_FALSE(musicOn);
   EXPECT_TRUE(loopOn);
   EXPECT_TRUE(parsed.preset.skipDialog);
+  EXPECT_EQ(parsed.holdSeconds, 30.5);
 
   // Settings the line does not name keep their defaults.
   setDialogDefaults(1920, 1080);
@@ -51,7 +52,7 @@ TEST(ShowCommandLine, OptionsBecomeThePresetOverTheDefaults) {
 TEST(ShowCommandLine, BadOptionsAndValuesAreRefusedInOneLine) {
   for (const std::vector<std::string>& words :
        {std::vector<std::string>{"--size", "1920x1080"}, {"--aspect", "3:2"}, {"--msaa", "3"},
-        {"--size"}, {"--bogus"}}) {
+        {"--size"}, {"--bogus"}, {"--hold", "-1"}, {"--hold", "ten"}}) {
     showCommandLine parsed;
     std::string error;
     EXPECT_FALSE(parse(words, &parsed, &error)) << words[0];

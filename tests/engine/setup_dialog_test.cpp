@@ -128,10 +128,38 @@ TEST_F(SetupDialogProcedure, InitShowsTheDefaultsAndFillsTheList) {
                                                 {id::music, true},
                                                 {id::resolution1024, true},
                                                 {id::aspect16to9, true},
-                                                {id::statistics, false}}));
+                                                {id::statistics, false},
+                                                {id::sync, false},
+                                                {id::loop, false}}));
   EXPECT_EQ(dialog.items, (std::vector<std::string>{"off", "2x", "4x", "8x", "16x"}));
   EXPECT_EQ(dialog.selected, 0);
   EXPECT_EQ(dialog.endings, 0);
+}
+
+// Choices named on the command line show in the dialog, and toggling one
+// gives what its box then shows; the list still opens on "off" while the
+// chosen index is kept until the user picks another.
+TEST_F(SetupDialogProcedure, ThePresetShowsInTheControls) {
+  settingsPreset preset;
+  preset.fullscreen = false;
+  preset.sync = true;
+  preset.loop = true;
+  preset.statistics = true;
+  preset.resolution = resolution::r640x480;
+  preset.multisample = 3;
+  applyPreset(preset);
+  dialog.init();
+  EXPECT_FALSE(dialog.checks[id::fullscreen]);
+  EXPECT_TRUE(dialog.checks[id::sync]);
+  EXPECT_TRUE(dialog.checks[id::loop]);
+  EXPECT_TRUE(dialog.checks[id::statistics]);
+  EXPECT_TRUE(dialog.checks[id::resolution640]);
+  EXPECT_FALSE(dialog.checks[id::resolution1024]);
+  EXPECT_EQ(dialog.selected, 0);
+  EXPECT_EQ(multisampleIndex, 3);
+  dialog.click(id::sync);
+  EXPECT_EQ(syncOn, dialog.checks[id::sync]);
+  multisampleIndex = 0;
 }
 
 TEST_F(SetupDialogProcedure, TheDesktopShapePicksTheAspectButton) {

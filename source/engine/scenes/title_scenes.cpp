@@ -164,15 +164,22 @@ void makeComposite(titleSceneState& scene) {
   gfx::screenQuad& quad = *composite->quad;
   quad.pixelMode = 1;
   gfx::layoutScreenQuad(quad);
+  // The scene target was drawn with the display viewport, so the picture
+  // sits at the viewport's origin inside it (above the bottom bar when
+  // letterboxed); the quad samples exactly that area.
+  const float left = static_cast<float>(gfx::viewportX);
+  const float bottom = static_cast<float>(gfx::viewportY);
   const float width = static_cast<float>(gfx::viewportWidth);
   const float height = static_cast<float>(gfx::viewportHeight);
   const float side = static_cast<float>(sceneTarget->side);
+  quad.x = 0.0f;
+  quad.y = 0.0f;
   quad.scaleX = width;
   quad.scaleY = height;
-  quad.s0 = 0.0f;
-  quad.s1 = width / side;
-  quad.t0 = height / side;
-  quad.t1 = 0.0f;
+  quad.s0 = left / side;
+  quad.s1 = (left + width) / side;
+  quad.t0 = (bottom + height) / side;
+  quad.t1 = bottom / side;
   assignUnit(quad, 0, sceneTarget->colourTextures[0].get());
   assignUnit(quad, 1, sceneTarget->colourTextures[1].get());
   scene.composite = composite;
