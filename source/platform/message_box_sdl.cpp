@@ -3,6 +3,7 @@
 #include "platform/display_connection.h"
 #include "platform/message_box_picture.h"
 #include "platform/quit_signal.h"
+#include "platform/window.h"
 
 #include <SDL2/SDL.h>
 
@@ -111,7 +112,8 @@ boxEnd waitForAnswer(SDL_Window* window, const messagePicture& picture,
 // dead display can end.
 boxEnd runBox(const char* caption, const char* text, messageIcon icon) {
   const bool startedVideo = !SDL_WasInit(SDL_INIT_VIDEO);
-  if (startedVideo && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return boxEnd::notShown;
+  // The window's own start-up: it knows which displays SDL cannot survive.
+  if (startedVideo && !initVideo()) return boxEnd::notShown;
   if (!isDesktopDriver(SDL_GetCurrentVideoDriver())) {
     if (startedVideo) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return boxEnd::notShown;
@@ -120,6 +122,10 @@ boxEnd runBox(const char* caption, const char* text, messageIcon icon) {
   std::vector<uint8_t> pixels;
   paintMessage(picture, pixels);
 
+  // The box's window takes over the thread's GL context; the show's window
+  // gets it back afterwards, or its next render target is incomplete.
+  SDL_Window* glWindow = SDL_GL_GetCurrentWindow();
+  SDL_GLContext glContext = SDL_GL_GetCurrentContext();
   boxEnd end = boxEnd::notShown;
   SDL_Window* window =
       SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, picture.width,
@@ -132,6 +138,9 @@ boxEnd runBox(const char* caption, const char* text, messageIcon icon) {
     if (end == boxEnd::answered) SDL_FlushEvent(SDL_QUIT);  // sent when the last window closes
     // On a dead display SDL would wait forever for the window's unmapping.
     if (!displayConnectionLost()) SDL_DestroyWindow(window);
+  }
+  if (glWindow != nullptr && glContext != nullptr && !displayConnectionLost()) {
+    SDL_GL_MakeCurrent(glWindow, glContext);
   }
   if (startedVideo && !displayConnectionLost()) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   return end;

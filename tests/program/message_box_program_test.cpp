@@ -161,7 +161,7 @@ TEST_F(BoxOnScreen, SigtermDuringAFatalBoxEndsWithItsStatus) {
   const ending end = endBy(SIGTERM);
   EXPECT_TRUE(end.exited) << "still running or killed by a signal";
   EXPECT_LT(end.seconds, 2.0);
-  EXPECT_EQ(end.status, exitStatusFor(1)) << end.errors;
+  EXPECT_EQ(end.status, 1) << end.errors;  // the window set-up's own exit, not a halt
 }
 
 TEST_F(BoxOnScreen, DisplayLostDuringAFatalBoxEndsWithItsStatus) {
@@ -170,7 +170,7 @@ TEST_F(BoxOnScreen, DisplayLostDuringAFatalBoxEndsWithItsStatus) {
   const ending end = endBy(0);
   EXPECT_TRUE(end.exited) << "still running or killed by a signal";
   EXPECT_LT(end.seconds, 5.0);
-  EXPECT_EQ(end.status, exitStatusFor(1)) << end.errors;
+  EXPECT_EQ(end.status, 1) << end.errors;  // the window set-up's own exit, not a halt
   EXPECT_NE(end.errors.find(std::string(fullscreenRefused) + ": \n"), std::string::npos);
   EXPECT_EQ(end.errors.find("X connection"), std::string::npos) << "Xlib ended it:\n" << end.errors;
 }
