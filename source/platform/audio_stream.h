@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/music.h"
+#include "platform/music_stream.h"
 
 #include <cstdint>
 
