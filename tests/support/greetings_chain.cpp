@@ -12,6 +12,7 @@
 #include "engine/components/light.h"
 #include "engine/item.h"
 #include "engine/rocket/track_group.h"
+#include "engine/scenes/frame_composition.h"
 #include "engine/scenes/greetings_scene.h"
 #include "engine/scenes/post_processing.h"
 #include "engine/shell.h"
@@ -106,11 +107,7 @@ void greetingsChainTest::buildFrom(std::vector<zipEntry> entries,
 
 void greetingsChainTest::drawFrame(float row) {
   setRow(row);
-  resetProjection();
-  glViewport(gfx::viewportX, gfx::viewportY, gfx::viewportWidth, gfx::viewportHeight);
-  cam0->draw();
-  light0->draw();
-  clearFrame();
+  scenes::beginShowFrame();
   if (scenes::greetingsActive()) scenes::runPostProcessing();
 }
 

@@ -72,14 +72,7 @@ void sceneFrameTest::buildScenes() {
 
 void sceneFrameTest::beginFrame(float row) {
   setRow(row);
-  resetProjection();
-  glViewport(gfx::viewportX, gfx::viewportY, gfx::viewportWidth, gfx::viewportHeight);
-  cam0->draw();
-  light0->draw();
-  clearFrame();
-  // The show's one light has index 0: light 0 goes off, lighting stays on.
-  gfx::disableCapability(GL_LIGHT0);
-  gfx::enableCapability(GL_LIGHTING);
+  scenes::switchLightForTheScenes(scenes::beginShowFrame());
 }
 
 void sceneFrameTest::drawFrame(float row) {

@@ -25,10 +25,20 @@ void resetFrameProjection() {
   glViewport(gfx::viewportX, gfx::viewportY, gfx::viewportWidth, gfx::viewportHeight);
 }
 
-// GL_LIGHT0 follows the current light record's index: on for a non-zero
-// index, off for 0. The show's one light has index 0, so after this the
-// rest of the frame draws with its light switched off (it comes back with
-// the light's draw at the start of the next frame).
+}  // namespace
+
+const FWrender::LightState* beginShowFrame() {
+  resetFrameProjection();
+  const FWrender::LightState* currentLight = nullptr;
+  if (cam0 != nullptr) cam0->draw();
+  if (light0 != nullptr) {
+    light0->draw();
+    currentLight = light0->renderLight;
+  }
+  clearFrame();
+  return currentLight;
+}
+
 void switchLightForTheScenes(const FWrender::LightState* current) {
   const bool wanted = current != nullptr && current->index != 0;
   if (wanted) {
@@ -38,6 +48,8 @@ void switchLightForTheScenes(const FWrender::LightState* current) {
   }
   gfx::enableCapability(GL_LIGHTING);
 }
+
+namespace {
 
 void drawTitleParticleScene() {
   FWrender::enter(*sceneTarget);
@@ -60,15 +72,7 @@ frameScenes composedScenes = showScenes();
 
 void composeFrame(float) {
   const frameScenes& scene = composedScenes;
-  resetFrameProjection();
-
-  const FWrender::LightState* currentLight = nullptr;
-  if (cam0 != nullptr) cam0->draw();
-  if (light0 != nullptr) {
-    light0->draw();
-    currentLight = light0->renderLight;
-  }
-  clearFrame();
+  const FWrender::LightState* currentLight = beginShowFrame();
 
   if (scene.greetingsActive()) scene.postProcessing();
 

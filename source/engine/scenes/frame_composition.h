@@ -2,7 +2,21 @@
 
 // The show's single frame routine: projection, camera and light, then the
 // scenes their own activity tracks choose, then the pictures and fades.
+namespace FWrender {
+struct LightState;
+}
+
 namespace scenes {
+
+// The frame's prelude: the shell's projection reset with the viewport on the
+// picture area, the camera, the light, the tracked clear. Returns the light
+// record that was drawn (null without a light).
+const FWrender::LightState* beginShowFrame();
+
+// GL_LIGHT0 follows the light record's index: on for a non-zero index, off
+// for 0, lighting on. The show's one light has index 0, so the scenes draw
+// with it switched off (it comes back with the light's draw next frame).
+void switchLightForTheScenes(const FWrender::LightState* current);
 
 // The frame callback of the main loop. Ignores its time: every value comes
 // from the tracks at the current row.
