@@ -29,5 +29,6 @@ extern "C" const char* __ubsan_default_options() { return "print_stacktrace=1:ha
 extern "C" const char* __lsan_default_suppressions() {
   return "leak:libfontconfig.so\n"
          "leak:swrast_dri.so\n"
-         "leak:libdbus-1.so\n";
+         "leak:libdbus-1.so\n"
+         "leak:libpulse.so\n";
 }

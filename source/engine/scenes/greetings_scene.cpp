@@ -85,8 +85,15 @@ NGcomp::drawShader* findProgram(const char* name) {
 void setupGreetingsScene() {
   scene& state = greetingsState();
   state = scene{};
-  // The record points at items: it is emptied when they are deleted.
-  NGcommon::forgetWithItems([] { greetingsState() = scene{}; });
+  // The record points at items: it is emptied when they are deleted, and
+  // its groups go with it.
+  NGcommon::forgetWithItems([] {
+    scene& emptied = greetingsState();
+    delete emptied.labelsOn;
+    delete emptied.blink;
+    delete emptied.row;
+    emptied = scene{};
+  });
   state.cubes = new NGcomp::model3ds("cube10by10.3ds", "gricc");
   state.records = makeCubeRecords();
 

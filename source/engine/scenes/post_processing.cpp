@@ -130,8 +130,15 @@ void setCompositeUniforms(const chain& state) {
 void setupPostProcessing() {
   chain& state = postChain();
   state = chain{};
-  // The chain points at items: it is emptied when they are deleted.
-  NGcommon::forgetWithItems([] { postChain() = chain{}; });
+  // The chain points at items: it is emptied when they are deleted, and its
+  // groups go with it.
+  NGcommon::forgetWithItems([] {
+    chain& emptied = postChain();
+    delete emptied.blur;
+    delete emptied.ssao;
+    delete emptied.hdr;
+    emptied = chain{};
+  });
   sceneTarget = FWrender::createRenderTarget(4);
   occlusionTarget = FWrender::createRenderTarget(2);
 
