@@ -26,9 +26,18 @@ extern "C" const char* __lsan_default_options() { return "print_suppressions=0";
 
 extern "C" const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
 
+// Libraries that keep allocations to the end on purpose, or lose them on a
+// path we cannot change: SDL's Wayland back end (with libwayland and
+// libdecor) leaves its globals at quit, and a connection to an X server that
+// was killed under it cannot be closed.
 extern "C" const char* __lsan_default_suppressions() {
   return "leak:libfontconfig.so\n"
          "leak:swrast_dri.so\n"
          "leak:libdbus-1.so\n"
-         "leak:libpulse.so\n";
+         "leak:libpulse.so\n"
+         "leak:libSDL2-2.0.so\n"
+         "leak:libwayland-client.so\n"
+         "leak:libdecor\n"
+         "leak:libX11.so\n"
+         "leak:libxcb.so\n";
 }
