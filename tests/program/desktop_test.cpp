@@ -3,10 +3,10 @@
 // judged on screenshots against the offline renderer's frame.
 #include "support/child_process.h"
 #include "support/command.h"
+#include "support/rgb_picture.h"
 #include "support/test_package.h"
 #include "support/xvfb_server.h"
 
-#include "api/texture/stb_decoder.h"
 #include "engine/errors.h"
 
 #include <gtest/gtest.h>
@@ -34,23 +34,8 @@ using testing_support::runCommand;
 constexpr double heldSeconds = 30.0;  // the title scene, which letterboxing once shifted
 const char* const swapWarning = "You're not supported by computers";
 
-struct picture {
-  std::unique_ptr<uint8_t, decltype(&std::free)> pixels{nullptr, &std::free};
-  int width = 0;
-  int height = 0;
-  int at(int x, int y, int c) const { return pixels.get()[(y * width + x) * 3 + c]; }
-};
-
-picture readPicture(const std::string& path) {
-  const std::string file = testing_support::readWholeFile(path);
-  picture read;
-  int channels = 0;
-  read.pixels.reset(FWtexture::decodeWithStb(reinterpret_cast<const uint8_t*>(file.data()),
-                                             static_cast<int>(file.size()), &read.width,
-                                             &read.height, &channels));
-  if (channels != 3) read.pixels.reset();
-  return read;
-}
+using picture = testing_support::rgbPicture;
+using testing_support::readRgbPicture;
 
 std::string packFolder() { return fs::path(AMBER_PACK_PATH).parent_path().string(); }
 
@@ -63,7 +48,7 @@ picture offlineFrame(int width, int height) {
                               " 2>&1";
   const testing_support::commandResult result = runCommand(command);
   EXPECT_EQ(result.status, 0) << result.output;
-  return readPicture(folder + "/frame_000030.png");
+  return readRgbPicture(folder + "/frame_000030.png");
 }
 
 // `window` is "root" or an X window id.
@@ -71,7 +56,7 @@ picture screenshot(const std::string& display, const std::string& window) {
   const std::string path = testing_support::makeTempFolder() + "/shot.png";
   runCommand("DISPLAY=" + display + " import -window " + window + " png24:" + path +
              " 2>/dev/null");
-  return readPicture(path);
+  return readRgbPicture(path);
 }
 
 struct pictureArea {

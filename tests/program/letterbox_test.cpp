@@ -1,9 +1,8 @@
 // The picture of every scene on a monitor of another shape: the 16:9 picture
 // letterboxed into a 4:3 frame must be the same picture, not a shifted one.
 #include "support/command.h"
+#include "support/rgb_picture.h"
 #include "support/test_package.h"
-
-#include "api/texture/stb_decoder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,23 +14,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-struct decodedFrame {
-  std::unique_ptr<uint8_t, decltype(&std::free)> pixels{nullptr, &std::free};
-  int width = 0;
-  int height = 0;
-};
-
-decodedFrame readFrame(const std::string& path) {
-  const std::string file = testing_support::readWholeFile(path);
-  decodedFrame frame;
-  int channels = 0;
-  frame.pixels.reset(FWtexture::decodeWithStb(reinterpret_cast<const uint8_t*>(file.data()),
-                                              static_cast<int>(file.size()), &frame.width,
-                                              &frame.height, &channels));
-  if (channels != 3) frame.pixels.reset();
-  return frame;
-}
 
 // Frames every 10 s from 10 s to 140 s: each scene gets at least two.
 void renderFrames(const std::string& size, const std::string& folder) {
@@ -51,8 +33,8 @@ TEST(Letterbox, FourToThreePictureAreaIsTheWidescreenPicture) {
   for (int frame = 1; frame <= 14; ++frame) {
     char name[32];
     std::snprintf(name, sizeof name, "/frame_%06d.png", frame);
-    const decodedFrame picture = readFrame(wide + name);
-    const decodedFrame letterboxed = readFrame(boxed + name);
+    const testing_support::rgbPicture picture = testing_support::readRgbPicture(wide + name);
+    const testing_support::rgbPicture letterboxed = testing_support::readRgbPicture(boxed + name);
     ASSERT_TRUE(picture.pixels && letterboxed.pixels) << name;
     ASSERT_EQ(letterboxed.height, height + 2 * bar);
     long barLight = 0, far = 0, total = 0;

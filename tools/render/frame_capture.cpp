@@ -71,15 +71,17 @@ void frameCapture::swap() {
   const int64_t waiting = pendingNumber_;
   pendingNumber_ = number;
   slot_ ^= 1;
-  if (waiting >= 0) {
-    ext::glBindBufferARB(GL_PIXEL_PACK_BUFFER_ARB, buffers_[slot_]);
-    const auto* mapped =
-        static_cast<const uint8_t*>(ext::glMapBufferARB(GL_PIXEL_PACK_BUFFER_ARB, GL_READ_ONLY_ARB));
-    if (mapped != nullptr) handOn(mapped, waiting);
-    else fail("cannot map the frame read back from the GPU");
-    ext::glUnmapBufferARB(GL_PIXEL_PACK_BUFFER_ARB);
-  }
+  if (waiting >= 0) handOnBuffer(buffers_[slot_], waiting);
   ext::glBindBufferARB(GL_PIXEL_PACK_BUFFER_ARB, 0);
+}
+
+void frameCapture::handOnBuffer(GLuint buffer, int64_t number) {
+  ext::glBindBufferARB(GL_PIXEL_PACK_BUFFER_ARB, buffer);
+  const auto* mapped =
+      static_cast<const uint8_t*>(ext::glMapBufferARB(GL_PIXEL_PACK_BUFFER_ARB, GL_READ_ONLY_ARB));
+  if (mapped != nullptr) handOn(mapped, number);
+  else fail("cannot map the frame read back from the GPU");
+  ext::glUnmapBufferARB(GL_PIXEL_PACK_BUFFER_ARB);
 }
 
 void frameCapture::handOn(const uint8_t* bottomFirst, int64_t number) {
@@ -132,12 +134,7 @@ bool frameCapture::finish() {
   if (finished_) return healthy_;
   finished_ = true;
   if (pendingNumber_ >= 0 && buffers_[0] != 0) {
-    ext::glBindBufferARB(GL_PIXEL_PACK_BUFFER_ARB, buffers_[slot_ ^ 1]);
-    const auto* mapped =
-        static_cast<const uint8_t*>(ext::glMapBufferARB(GL_PIXEL_PACK_BUFFER_ARB, GL_READ_ONLY_ARB));
-    if (mapped != nullptr) handOn(mapped, pendingNumber_);
-    else fail("cannot map the frame read back from the GPU");
-    ext::glUnmapBufferARB(GL_PIXEL_PACK_BUFFER_ARB);
+    handOnBuffer(buffers_[slot_ ^ 1], pendingNumber_);
     ext::glBindBufferARB(GL_PIXEL_PACK_BUFFER_ARB, 0);
     pendingNumber_ = -1;
   }

@@ -40,6 +40,9 @@ class frameCapture : public presenter {
 
  private:
   void handOn(const uint8_t* bottomFirst, int64_t number);
+  // Maps the pixel buffer `buffer` (frame `number`) and hands it on; leaves
+  // the buffer bound.
+  void handOnBuffer(GLuint buffer, int64_t number);
   void writePng(const uint8_t* topFirst, int64_t number);
   void fail(const std::string& message);
 
