@@ -19,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -189,6 +190,9 @@ struct monitorShape {
   bool compared;  // with the offline renderer's frame
 };
 
+// Names the shape in test listings instead of dumping its bytes.
+void PrintTo(const monitorShape& shape, std::ostream* out) { *out << shape.name; }
+
 class DesktopX11 : public ::testing::TestWithParam<monitorShape> {};
 
 TEST_P(DesktopX11, PictureInItsAreaMatchesTheOfflineFrame) {
@@ -216,16 +220,22 @@ TEST_P(DesktopX11, PictureInItsAreaMatchesTheOfflineFrame) {
 }
 
 // Full screen (the mode is the screen's; the 16:9 picture is letterboxed
-// into it) and a window, which is always 16:9. 5:4 (1280x960 on a 1280x960
-// screen, area {0, 153, 1280, 655}) and 16:10 (1024x768, area {0, 33, 1024,
-// 703}) belong here too, with compared = false, once the picture no longer
-// lights the last row of the top bar there (an odd bar remainder).
+// into it) and a window, which is always 16:9. At 5:4 and 16:10 the picture
+// is the mode's height less the bars a monitor of that shape needs around a
+// 16:9 picture of the mode's width: 960 - (1024 - 720) = 656 rows, with
+// bars of 152; 768 - (640 - 576) = 704 rows, with bars of 32.
 INSTANTIATE_TEST_SUITE_P(
     Shapes, DesktopX11,
     ::testing::Values(
         monitorShape{"FourToThree", "1024x768x24",
                      {"--fullscreen", "--size", "1024x768", "--aspect", "4:3"}, true,
                      {0, 96, 1024, 576}, true},
+        monitorShape{"FiveToFour", "1280x960x24",
+                     {"--fullscreen", "--size", "1280x960", "--aspect", "5:4"}, true,
+                     {0, 152, 1280, 656}, false},
+        monitorShape{"SixteenToTen", "1024x768x24",
+                     {"--fullscreen", "--size", "1024x768", "--aspect", "16:10"}, true,
+                     {0, 32, 1024, 704}, false},
         monitorShape{"Window", "1280x1024x24", {"--window", "--size", "640x480"}, false,
                      {0, 0, 854, 480}, true}),
     [](const ::testing::TestParamInfo<monitorShape>& info) { return info.param.name; });
