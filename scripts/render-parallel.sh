@@ -9,9 +9,9 @@
 # The amberrender options (--size, --fps, --crf, --pack) go to every part.
 # Every part starts with a key frame and has no sound, so the parts join
 # exactly; frames are numbered from the start of the song, so each part
-# renders the frames one run would. With --sshlogin every machine needs the
-# renderer and the package at the same absolute paths as here; the parts
-# come back by ssh.
+# renders the frames one run would. With --sshlogin (":" is this machine)
+# every machine needs the renderer and the package at the same absolute
+# paths as here, and rsync; the parts come back by ssh.
 set -eu
 
 usage() {
@@ -24,12 +24,16 @@ jobs=0
 from=0
 to=
 renderer=
+# One GNU parallel sshlogin a line; a login may be a whole ssh command with
+# its own options ("ssh -p 2222 -i key user@host"), so it is never split.
 sshlogins=
+newline='
+'
 while [ $# -gt 0 ]; do
   case "$1" in
     --parts) parts=$2; shift 2 ;;
     --jobs) jobs=$2; shift 2 ;;
-    --sshlogin) sshlogins="$sshlogins --sshlogin $2"; shift 2 ;;
+    --sshlogin) sshlogins="$sshlogins$2$newline"; shift 2 ;;
     --from) from=$2; shift 2 ;;
     --to) to=$2; shift 2 ;;
     --renderer) renderer=$2; shift 2 ;;
@@ -94,9 +98,12 @@ awk -v from="$from" -v to="$to" -v last="$last" -v parts="$parts" 'BEGIN {
 }' > ranges.txt
 
 remote=
-[ -z "$sshlogins" ] || remote="--workdir ... --return part_{1}.mp4 --cleanup"
+if [ -n "$sshlogins" ]; then
+  printf '%s' "$sshlogins" > sshlogins.txt
+  remote="--sshloginfile sshlogins.txt --workdir $work --return part_{1}.mp4 --cleanup"
+fi
 # shellcheck disable=SC2086
-parallel --will-cite --halt now,fail=1 --colsep ' ' --jobs "$jobs" $sshlogins $remote \
+parallel --will-cite --halt now,fail=1 --colsep ' ' --jobs "$jobs" $remote \
   "$renderer" --pack "$pack" $passed --from {2} --to {3} --no-sound --video part_{1}.mp4 :::: ranges.txt
 
 for part in part_*.mp4; do

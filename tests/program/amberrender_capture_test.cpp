@@ -1,5 +1,6 @@
 // The offline renderer's video path, its failures and its parallel capture.
 #include "support/command.h"
+#include "support/ssh_server.h"
 #include "support/test_package.h"
 
 #include <gtest/gtest.h>
@@ -119,28 +120,44 @@ TEST(AmberRenderVideo, CtrlCKeepsAPlayableVideoAndExits130) {
   fs::remove_all(folder);
 }
 
+// Parts rendered here, and parts shared between here and "another machine"
+// reached by ssh, join into exactly the frames of one run.
 TEST(AmberRenderVideo, PartsRenderedInParallelJoinIntoTheFramesOfOneRun) {
   REQUIRE_VIDEO_TOOLS();
+  // The script's own folder is made under TMPDIR, which the ssh side sees
+  // empty, so nothing is shared but what ssh carries.
   const std::string folder = testing_support::makeTempFolder();
+  const std::string scratch = folder + "/scratch";
+  fs::create_directory(scratch);
+  testing_support::sshServer remote;
+  ASSERT_TRUE(remote.start(scratch)) << remote.failure();
   const std::string options = " --size 64x36 --fps 10 --crf 0 --pack " + std::string(AMBER_PACK_PATH);
   const commandResult single =
       render("--from 44.3 --to 46.2 --video " + folder + "/single.mp4" + options);
   ASSERT_EQ(single.status, 0) << single.output;
-  const commandResult joined = runCommand(
-      std::string(AMBER_SOURCE_DIR) + "/scripts/render-parallel.sh --parts 2 --jobs 2 --renderer " +
-      AMBER_RENDER_EXECUTABLE + " --from 44.3 --to 46.2 " + folder + "/joined.mp4" + options +
-      " 2>&1");
-  ASSERT_EQ(joined.status, 0) << joined.output;
+  const std::string script = "TMPDIR=" + scratch + " " + AMBER_SOURCE_DIR +
+                             "/scripts/render-parallel.sh --parts 2 --renderer " +
+                             AMBER_RENDER_EXECUTABLE + " --from 44.3 --to 46.2 ";
+  const commandResult here =
+      runCommand(script + "--jobs 2 " + folder + "/here.mp4" + options + " 2>&1");
+  ASSERT_EQ(here.status, 0) << here.output;
+  // One job a login: one part here (":"), one over ssh.
+  const commandResult shared = runCommand(script + "--jobs 1 --sshlogin : --sshlogin '" +
+                                          remote.login() + "' " + folder + "/shared.mp4" +
+                                          options + " 2>&1");
+  ASSERT_EQ(shared.status, 0) << shared.output;
+  EXPECT_NE(remote.log().find("Accepted publickey"), std::string::npos) << remote.log();
 
   // Lossless parts decode to exactly the frames of one run.
   const std::string checksums =
       " -map 0:v -f framemd5 - 2>/dev/null | grep -v '^#' | awk -F', *' '{print $NF}'";
   const std::string one = runCommand("ffmpeg -i " + folder + "/single.mp4" + checksums).output;
-  const std::string two = runCommand("ffmpeg -i " + folder + "/joined.mp4" + checksums).output;
   EXPECT_EQ(std::count(one.begin(), one.end(), '\n'), 19) << one;  // frames 443..461
-  EXPECT_EQ(one, two);
-  const std::string sound = probe(folder + "/joined.mp4", "a");
-  EXPECT_NEAR(probedValue(sound, "duration"), 1.9, 0.05) << sound;
+  for (const char* joined : {"/here.mp4", "/shared.mp4"}) {
+    EXPECT_EQ(one, runCommand("ffmpeg -i " + folder + joined + checksums).output) << joined;
+    const std::string sound = probe(folder + joined, "a");
+    EXPECT_NEAR(probedValue(sound, "duration"), 1.9, 0.05) << joined << ": " << sound;
+  }
   fs::remove_all(folder);
 }
 
