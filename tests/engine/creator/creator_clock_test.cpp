@@ -1,0 +1,69 @@
+// Pausing and seeking the soundtrack's stream, on a sound device (SDL's
+// dummy driver under the tests) and silent on the real-time clock
+// (--no-music): the position read back is the row asked for, and a held
+// song stands still.
+#include "engine/demo_clock.h"
+#include "platform/audio_stream.h"
+#include "support/test_mp3.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+namespace {
+
+constexpr float msPerRow = 58.59375f;
+
+uint32_t samplesAtRow(float row, float frequency) {
+  return static_cast<uint32_t>((row - 1.0f + 0.01f) * msPerRow / 1000.0f * frequency);
+}
+
+float rowOf(musicStream& stream) {
+  return rowPositionAt(stream.positionPcm(), stream.frequency(), msPerRow);
+}
+
+void pauseFor(int milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+TEST(CreatorClock, SeekLandsOnTheRowAndPauseStopsTheClock) {
+  testing_support::toneSpec tone;
+  tone.seconds = 10.0;
+  const std::string mp3 = testing_support::encodeToneMp3(tone);
+  ASSERT_FALSE(mp3.empty());
+  for (const auto source : {platform::positionSource::automatic, platform::positionSource::silent}) {
+    SCOPED_TRACE(source == platform::positionSource::silent ? "silent" : "on a device");
+    std::unique_ptr<musicStream> stream(platform::openAudioStream(
+        reinterpret_cast<const uint8_t*>(mp3.data()), static_cast<uint32_t>(mp3.size()), source));
+    const float frequency = stream->frequency();
+    EXPECT_FALSE(stream->seek(samplesAtRow(50.0f, frequency)));  // not before play
+    stream->play();
+
+    ASSERT_TRUE(stream->seek(samplesAtRow(120.0f, frequency)));
+    const float landed = rowOf(*stream);
+    EXPECT_GE(landed, 120.0f);
+    EXPECT_LT(landed, 121.0f);
+
+    ASSERT_TRUE(stream->pause(true));
+    const uint32_t held = stream->positionPcm();
+    pauseFor(150);
+    EXPECT_EQ(stream->positionPcm(), held);
+    EXPECT_TRUE(stream->isPlaying());
+
+    // Seeking a held song moves it and keeps it held.
+    ASSERT_TRUE(stream->seek(samplesAtRow(40.0f, frequency)));
+    EXPECT_EQ(static_cast<int>(rowOf(*stream)), 40);
+    pauseFor(50);
+    EXPECT_EQ(static_cast<int>(rowOf(*stream)), 40);
+
+    ASSERT_TRUE(stream->pause(false));
+    pauseFor(200);
+    const float resumed = rowOf(*stream);
+    EXPECT_GT(resumed, 40.5f);
+    EXPECT_LT(resumed, 40.0f + 1000.0f / msPerRow);
+  }
+}
+
+}  // namespace
