@@ -1,7 +1,7 @@
-// Pausing and seeking the soundtrack's stream, on a sound device (SDL's
-// dummy driver under the tests) and silent on the real-time clock
-// (--no-music): the position read back is the row asked for, and a held
-// song stands still.
+// Pausing and seeking the soundtrack's stream on a sound device (SDL's dummy
+// driver under the tests), followed by its callbacks or by the real-time
+// clock, and silent on the real-time clock (--no-music): the position read
+// back is the row asked for, and a held song stands still.
 #include "engine/demo_clock.h"
 #include "platform/audio_stream.h"
 #include "support/test_mp3.h"
@@ -33,18 +33,23 @@ TEST(CreatorClock, SeekLandsOnTheRowAndPauseStopsTheClock) {
   tone.seconds = 10.0;
   const std::string mp3 = testing_support::encodeToneMp3(tone);
   ASSERT_FALSE(mp3.empty());
-  for (const auto source : {platform::positionSource::automatic, platform::positionSource::silent}) {
-    SCOPED_TRACE(source == platform::positionSource::silent ? "silent" : "on a device");
+  for (const auto source : {platform::positionSource::followDevice,
+                            platform::positionSource::realTime, platform::positionSource::silent}) {
+    SCOPED_TRACE(static_cast<int>(source));
     std::unique_ptr<musicStream> stream(platform::openAudioStream(
         reinterpret_cast<const uint8_t*>(mp3.data()), static_cast<uint32_t>(mp3.size()), source));
     const float frequency = stream->frequency();
     EXPECT_FALSE(stream->seek(samplesAtRow(50.0f, frequency)));  // not before play
     stream->play();
 
+    // Within one row of the one asked for, plus whatever time a busy
+    // machine let pass before the read.
+    const auto before = std::chrono::steady_clock::now();
     ASSERT_TRUE(stream->seek(samplesAtRow(120.0f, frequency)));
     const float landed = rowOf(*stream);
+    const std::chrono::duration<float, std::milli> passed = std::chrono::steady_clock::now() - before;
     EXPECT_GE(landed, 120.0f);
-    EXPECT_LT(landed, 121.0f);
+    EXPECT_LT(landed, 121.0f + passed.count() / msPerRow);
 
     ASSERT_TRUE(stream->pause(true));
     const uint32_t held = stream->positionPcm();
@@ -62,7 +67,7 @@ TEST(CreatorClock, SeekLandsOnTheRowAndPauseStopsTheClock) {
     pauseFor(200);
     const float resumed = rowOf(*stream);
     EXPECT_GT(resumed, 40.5f);
-    EXPECT_LT(resumed, 40.0f + 1000.0f / msPerRow);
+    EXPECT_LT(resumed, 40.0f + 5000.0f / msPerRow);  // not back at row 120, nor anywhere else
   }
 }
 
