@@ -47,7 +47,8 @@ TEST(CreatorClock, SeekLandsOnTheRowAndPauseStopsTheClock) {
     const auto before = std::chrono::steady_clock::now();
     ASSERT_TRUE(stream->seek(samplesAtRow(120.0f, frequency)));
     const float landed = rowOf(*stream);
-    const std::chrono::duration<float, std::milli> passed = std::chrono::steady_clock::now() - before;
+    const std::chrono::duration<float, std::milli> passed =
+        std::chrono::steady_clock::now() - before;
     EXPECT_GE(landed, 120.0f);
     EXPECT_LT(landed, 121.0f + passed.count() / msPerRow);
 
