@@ -4,11 +4,11 @@
 #include "engine/package.h"
 #include "engine/window.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -163,9 +163,8 @@ bool parseShowCommandLine(int argc, char** argv, showCommandLine* parsed, std::s
       std::string folder = "content";
       if (i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0) folder = argv[++i];
       while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-      struct stat info;
-      const std::string sync = folder + "/sync";
-      if (stat(sync.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+      std::error_code unreadable;
+      if (!std::filesystem::is_directory(folder + "/sync", unreadable)) {
         *error = "--edit wants a content folder with a sync/ folder, not \"" + folder + "\"";
         return false;
       }
