@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -61,6 +63,7 @@ std::string packageLine() {
 }  // namespace
 
 std::optional<double> heldShowSeconds;
+std::optional<std::string> editContentFolder;
 
 std::string showUsage() {
   return "usage: amberpudding [OPTIONS]\n"
@@ -80,6 +83,10 @@ std::string showUsage() {
          "  --no-dialog             take the choices above without asking\n"
          "  --hold SECONDS          stand still at that moment of the show, silently,\n"
          "                          until Escape (for tests and screenshots)\n"
+"  --edit [CONTENT_DIR]    creator mode: sync scripts and shaders from CONTENT_DIR\n"
+         "                          (default content), reloaded when saved; Space pauses,\n"
+         "                          Left/Right seek a bar (Shift: a beat), Home restarts,\n"
+         "                          L loops bars, S shows statistics\n"
          "  --help, --version       this text; the name, version, build and package\n\n" +
          packageLine();
 }
@@ -151,6 +158,17 @@ bool parseShowCommandLine(int argc, char** argv, showCommandLine* parsed, std::s
         return false;
       }
       parsed->holdSeconds = seconds;
+    } else if (name == "--edit") {
+      // The folder is optional: a following option is not taken for it.
+      std::string folder = "content";
+      if (i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0) folder = argv[++i];
+      while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+      std::error_code unreadable;
+      if (!std::filesystem::is_directory(folder + "/sync", unreadable)) {
+        *error = "--edit wants a content folder with a sync/ folder, not \"" + folder + "\"";
+        return false;
+      }
+      parsed->editFolder = folder;
     } else {
       *error = "unknown option " + name + " (see --help)";
       return false;
@@ -172,4 +190,5 @@ void takeShowCommandLine(int argc, char** argv) {
   }
   startPreset = parsed.preset;
   heldShowSeconds = parsed.holdSeconds;
+  editContentFolder = parsed.editFolder;
 }

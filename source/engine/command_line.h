@@ -13,6 +13,8 @@ struct showCommandLine {
   // --hold: the moment (in seconds) the show's clock stands at, for tests
   // and creators who need one known frame; the music is not played.
   std::optional<double> holdSeconds;
+  // --edit: the content folder creator mode reads and watches.
+  std::optional<std::string> editFolder;
   bool help = false;
   bool version = false;
 };
@@ -31,6 +33,10 @@ std::string showVersion();
 
 // The --hold moment of the show's command line; empty: the music's clock.
 extern std::optional<double> heldShowSeconds;
+
+// The --edit content folder of the show's command line; empty: the show
+// plays from its package alone.
+extern std::optional<std::string> editContentFolder;
 
 // Parses the command line of the show's executable: prints --help or
 // --version and exits 0, exits 2 after one line on stderr for a bad option,

@@ -110,8 +110,25 @@ bool extractCurrent(unzFile archive, uint8_t* target, uint32_t size) {
   return ok && closed == UNZ_OK;
 }
 
+}  // namespace
+
+bool (*packageEntrySource)(const char* path, std::string* bytes) = nullptr;
+
+namespace {
+
 void readEntry(const char* path, fileBuffer& buffer, bool asText) {
   if (!usable(package) || path == nullptr) throw errorCode::packageEntryMissing;
+  std::string supplied;
+  if (packageEntrySource != nullptr && packageEntrySource(path, &supplied)) {
+    buffer.release();
+    if (supplied.empty() || supplied.size() >= UINT32_MAX) throw errorCode::packageEntryMissing;
+    const auto size = static_cast<uint32_t>(supplied.size());
+    const uint32_t length = asText ? size + 1 : size;
+    buffer.allocate(length, capacityFor(length, buffer.step));
+    std::memcpy(buffer.data, supplied.data(), size);
+    if (asText) buffer.at(size) = 0;
+    return;
+  }
   unz_file_info64 info;
   if (!locate(*package, path, &info)) throw errorCode::packageEntryMissing;
 

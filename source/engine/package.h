@@ -36,6 +36,12 @@ void openPackage();
 // The same for an archive at `path` (tools and tests).
 void openPackageAt(const char* path);
 
+// Entries read from elsewhere in place of the archive's (creator mode reads
+// sync scripts and shaders from the content folder): fills `bytes` and
+// returns true for an entry it supplies, false to let the archive answer.
+// Null in the normal show.
+extern bool (*packageEntrySource)(const char* path, std::string* bytes);
+
 // Reads the entry `path` whole into `buffer`. Names match case-insensitively
 // for a-z only; separators must match. Throws 258 when the entry is missing,
 // empty or cannot be extracted completely (the buffer's old contents are

@@ -8,6 +8,7 @@
 #include "engine/components/camera.h"
 #include "engine/components/light.h"
 #include "engine/command_line.h"
+#include "engine/creator/creator_mode.h"
 #include "engine/demo_clock.h"
 #include "engine/errors.h"
 #include "engine/item.h"
@@ -206,6 +207,7 @@ uint32_t musicPositionNow() {
 }
 
 bool runFrame(loopState& state, bool statistics) {
+  creator::beforeFrame();
   state.rowPosition = rowPositionNow();
   state.rowIndex = rowIndexOf(rowPositionNow());
 
@@ -226,11 +228,13 @@ bool runFrame(loopState& state, bool statistics) {
                      secondsNow(), state.rowIndex, state.rowPosition);
     drawStatistics();
   }
+  creator::afterFrame();
 
   presentFrame();
   state.quitSeen = activePresenter->pumpMessages();
   if (state.quitSeen) return false;
-  return musicStillPlaying();
+  // A creator stays on at the song's end, to seek back.
+  return musicStillPlaying() || creator::active();
 }
 
 void runMainLoop() {
@@ -245,7 +249,7 @@ void runMainLoop() {
   bool running = true;
   while (running) {
     guarded([&] {
-      running = runFrame(state, statistics);
+      running = runFrame(state, creator::active() ? creator::statisticsShown() : statistics);
       // Every scene draws from the row alone, so starting the song again
       // starts the whole show again; only a quit ends a looping show.
       if (!running && loop && !state.quitSeen) running = restartMusic();
@@ -281,8 +285,11 @@ void runShow() {
       return held;
     };
   }
+  if (editContentFolder) creator::begin(*editContentFolder);
   startShowContent(choices);
+  creator::started();
   runMainLoop();
+  creator::end();
   releaseContent();
   shutdown();
 }

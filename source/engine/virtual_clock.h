@@ -14,6 +14,13 @@ class virtualClock : public musicStream {
   bool isPlaying() override { return playing_; }
   float frequency() override { return frequency_; }
   float lengthSeconds() override { return lengthSeconds_; }
+  // Nothing moves a virtual clock but setPosition, so holding it is free.
+  bool pause(bool) override { return true; }
+  bool seek(uint32_t samples) override {
+    playing_ = true;
+    setPosition(samples);
+    return true;
+  }
 
   // Moves the clock; a position at or past the song's end stops it.
   void setPosition(uint32_t samples) {

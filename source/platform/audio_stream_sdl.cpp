@@ -109,10 +109,9 @@ class sdlAudioStream : public musicStream {
                                 ? !pretendDriver(driver_)
                                 : clock == positionSource::followDevice;
     followsDevice_ = device_ != 0 && wantDevice;
-    const uint64_t latency = heldAfterCallback(driver_, obtained.samples);
-    clock_ = std::make_unique<audibleClock>(
-        followsDevice_ ? audibleClock::source::device : audibleClock::source::realTime, rate_,
-        latency, frames);
+    latency_ = heldAfterCallback(driver_, obtained.samples);
+    lengthFrames_ = frames;
+    clock_ = makeClock(frames);
   }
 
   // Released in the order sound, output, sound system: the decoder goes
@@ -141,14 +140,50 @@ class sdlAudioStream : public musicStream {
   uint32_t positionPcm() override {
     std::lock_guard<std::mutex> hold(lock_);
     noticeLostDevice();
-    const uint64_t frames = clock_->position(monotonicNow());
+    const uint64_t frames = held_ ? heldAt_ : offset_ + clock_->position(monotonicNow());
     return static_cast<uint32_t>(std::min<uint64_t>(frames, std::numeric_limits<uint32_t>::max()));
   }
 
+  // A held song counts as playing: it has not ended.
   bool isPlaying() override {
     std::lock_guard<std::mutex> hold(lock_);
     noticeLostDevice();
+    if (held_) return true;
     return clock_->playing(monotonicNow());
+  }
+
+  // Holding pauses the device and freezes the position; resuming puts the
+  // decoder back at the held position (it had decoded ahead by what the
+  // device buffered) and starts a fresh clock there.
+  bool pause(bool held) override {
+    if (decoder_ == nullptr) return false;
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      if (!playStarted_) return false;
+      if (held == held_) return true;
+      if (held) {
+        heldAt_ = offset_ + clock_->position(monotonicNow());
+        held_ = true;
+      }
+    }
+    if (held) {
+      if (device_ != 0) SDL_PauseAudioDevice(device_, 1);
+      return true;
+    }
+    if (!moveTo(heldAt_, false)) return false;
+    if (device_ != 0) SDL_PauseAudioDevice(device_, 0);
+    return true;
+  }
+
+  bool seek(uint32_t samples) override {
+    if (decoder_ == nullptr) return false;
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      if (!playStarted_) return false;
+    }
+    uint64_t frame = samples;
+    if (lengthFrames_ > 0) frame = std::min(frame, lengthFrames_);
+    return moveTo(frame, true);
   }
 
   float frequency() override { return static_cast<float>(rate_); }
@@ -188,6 +223,40 @@ class sdlAudioStream : public musicStream {
     return true;
   }
 
+  audibleClock::source clockSource() const {
+    return followsDevice_ && !deviceLost_ ? audibleClock::source::device
+                                          : audibleClock::source::realTime;
+  }
+
+  // A clock for what is left of the song after the current offset.
+  std::unique_ptr<audibleClock> makeClock(uint64_t framesLeft) {
+    return std::make_unique<audibleClock>(clockSource(), rate_, latency_, framesLeft);
+  }
+
+  // Puts the decoder at `frame` with no callback running, and the position
+  // with it: held there when `keepHeld` and the song is held, else playing
+  // on from there on a fresh clock.
+  bool moveTo(uint64_t frame, bool keepHeld) {
+    if (device_ != 0) SDL_LockAudioDevice(device_);
+    const bool moved = decoder_->seek(frame);
+    if (moved) {
+      std::lock_guard<std::mutex> hold(lock_);
+      if (keepHeld && held_) {
+        heldAt_ = frame;
+      } else {
+        held_ = false;
+        offset_ = frame;
+        handedSinceMove_ = 0;
+        decodedSinceMove_ = 0;
+        endReported_ = false;
+        clock_ = makeClock(lengthFrames_ > frame ? lengthFrames_ - frame : 0);
+        clock_->start(monotonicNow());
+      }
+    }
+    if (device_ != 0) SDL_UnlockAudioDevice(device_);
+    return moved;
+  }
+
   // SDL marks a device that went away (its sound server quit) as stopped
   // and goes on calling the callback, paced by sleeps. Once that is seen,
   // the position runs on the real-time clock from where it was. Called with
@@ -216,9 +285,11 @@ class sdlAudioStream : public musicStream {
     std::lock_guard<std::mutex> hold(lock_);
     handedFrames_ += bytes / frameBytes_;
     decodedFrames_ += written / frameBytes_;
-    clock_->handed(handedFrames_, now);
+    handedSinceMove_ += bytes / frameBytes_;
+    decodedSinceMove_ += written / frameBytes_;
+    clock_->handed(handedSinceMove_, now);
     if (ended && !endReported_) {
-      clock_->decodedAll(decodedFrames_);
+      clock_->decodedAll(decodedSinceMove_);
       endReported_ = true;
     }
   }
@@ -232,6 +303,8 @@ class sdlAudioStream : public musicStream {
 
   const char* driver_ = "";
   bool followsDevice_ = false;
+  uint64_t latency_ = 0;
+  uint64_t lengthFrames_ = 0;
 
   // Shared by the audio and main threads under lock_.
   std::mutex lock_;
@@ -241,6 +314,13 @@ class sdlAudioStream : public musicStream {
   bool endReported_ = false;
   bool playStarted_ = false;
   bool deviceLost_ = false;
+  // Seeking and resuming start a fresh clock at offset_; it counts what was
+  // handed and decoded since then.
+  uint64_t offset_ = 0;
+  uint64_t handedSinceMove_ = 0;
+  uint64_t decodedSinceMove_ = 0;
+  bool held_ = false;
+  uint64_t heldAt_ = 0;
 };
 
 }  // namespace

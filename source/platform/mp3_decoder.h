@@ -38,6 +38,11 @@ class mp3Decoder {
   size_t read(uint8_t* out, size_t capacity);
   // True once read() has reached the end (or given up on an error).
   bool finished() const { return finished_; }
+  // Continues decoding at sample frame `frame` (clamped to the length); the
+  // next read() starts there, even after the end was reached. Sample-exact
+  // thanks to the index the opening scan built; costs one frame's decoding.
+  // False when the decoder refuses the position.
+  bool seek(uint64_t frame);
 
  private:
   struct state;

@@ -130,4 +130,12 @@ size_t mp3Decoder::read(uint8_t* out, size_t capacity) {
   return filled - filled % frameBytes();
 }
 
+bool mp3Decoder::seek(uint64_t frame) {
+  if (!ok_) return false;
+  if (lengthFrames_ > 0 && frame > lengthFrames_) frame = lengthFrames_;
+  if (mpg123_seek(state_->handle, static_cast<off_t>(frame), SEEK_SET) < 0) return false;
+  finished_ = false;
+  return true;
+}
+
 }  // namespace platform

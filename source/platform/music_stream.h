@@ -21,4 +21,10 @@ class musicStream {
   virtual float frequency() = 0;
   // Length of the song in seconds.
   virtual float lengthSeconds() = 0;
+  // Holds (true) or resumes (false) the song where it is: the sound stops
+  // and the position stands still together. False when this stream cannot.
+  virtual bool pause(bool /*held*/) { return false; }
+  // Moves the song to sample `samples`, held or playing; a stream that had
+  // ended plays again from there. False when this stream cannot.
+  virtual bool seek(uint32_t /*samples*/) { return false; }
 };

@@ -5,6 +5,8 @@
 // create, show, choose and set a pixel format, create a context, swap, pump,
 // destroy. Nothing here knows about the show.
 
+#include <vector>
+
 namespace platform {
 
 class nativeWindow;  // the window together with its drawing surface
@@ -77,6 +79,21 @@ void swapBuffers(nativeWindow* window);
 // the program to end: the window's close box, the Escape key, SIGINT/SIGTERM,
 // or the loss of the display (after which window calls do nothing).
 bool pumpEvents();
+
+// The keys a program may ask for besides Escape, which always quits.
+enum class pressedKey { space, left, right, home, letterL, letterS };
+struct keyPress {
+  pressedKey key;
+  bool shift = false;
+};
+
+// From now on pumpEvents() keeps the presses of the keys above (at most a
+// few dozen between two takes; older ones are dropped) for takeKeyPresses().
+void collectKeyPresses();
+
+// The presses kept since the last call, oldest first. Empty unless
+// collectKeyPresses() was called.
+std::vector<keyPress> takeKeyPresses();
 
 // Entry-point lookup for the current context. Besides OpenGL's own names it
 // answers the WGL names of the stand-ins in platform/wgl.h, and only those

@@ -385,6 +385,39 @@ void swapBuffers(nativeWindow* window) {
   }
 }
 
+namespace {
+
+bool collectingKeys = false;
+std::vector<keyPress> keptPresses;
+constexpr size_t keptPressLimit = 64;
+
+void keepKeyPress(const SDL_KeyboardEvent& event) {
+  if (!collectingKeys || event.repeat != 0) return;
+  keyPress press;
+  switch (event.keysym.sym) {
+    case SDLK_SPACE: press.key = pressedKey::space; break;
+    case SDLK_LEFT: press.key = pressedKey::left; break;
+    case SDLK_RIGHT: press.key = pressedKey::right; break;
+    case SDLK_HOME: press.key = pressedKey::home; break;
+    case SDLK_l: press.key = pressedKey::letterL; break;
+    case SDLK_s: press.key = pressedKey::letterS; break;
+    default: return;
+  }
+  press.shift = (event.keysym.mod & KMOD_SHIFT) != 0;
+  if (keptPresses.size() >= keptPressLimit) keptPresses.erase(keptPresses.begin());
+  keptPresses.push_back(press);
+}
+
+}  // namespace
+
+void collectKeyPresses() { collectingKeys = true; }
+
+std::vector<keyPress> takeKeyPresses() {
+  std::vector<keyPress> taken;
+  taken.swap(keptPresses);
+  return taken;
+}
+
 bool pumpEvents() {
   bool quit = quitSignalled();
   if (!SDL_WasInit(SDL_INIT_VIDEO) || displayConnectionLost()) return quit;
@@ -399,6 +432,7 @@ bool pumpEvents() {
         break;
       case SDL_KEYDOWN:
         if (event.key.keysym.sym == SDLK_ESCAPE) quit = true;
+        keepKeyPress(event.key);
         break;
       default:
         break;

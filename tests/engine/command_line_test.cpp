@@ -49,10 +49,23 @@ TEST(ShowCommandLine, OptionsBecomeThePresetOverTheDefaults) {
   multisampleIndex = 0;
 }
 
+TEST(ShowCommandLine, EditTakesAContentFolderButNotTheNextOption) {
+  showCommandLine parsed;
+  std::string error;
+  const std::string content = std::string(AMBER_SOURCE_DIR) + "/content";
+  ASSERT_TRUE(parse({"--edit", content + "/", "--window"}, &parsed, &error)) << error;
+  EXPECT_EQ(parsed.editFolder, content);
+  EXPECT_FALSE(parsed.preset.fullscreen.value_or(true));
+  // Without a folder it means ./content, which the test's folder lacks.
+  EXPECT_FALSE(parse({"--edit", "--window"}, &parsed, &error));
+  EXPECT_NE(error.find("\"content\""), std::string::npos) << error;
+}
+
 TEST(ShowCommandLine, BadOptionsAndValuesAreRefusedInOneLine) {
   for (const std::vector<std::string>& words :
        {std::vector<std::string>{"--size", "1920x1080"}, {"--aspect", "3:2"}, {"--msaa", "3"},
-        {"--size"}, {"--bogus"}, {"--hold", "-1"}, {"--hold", "ten"}}) {
+        {"--size"}, {"--bogus"}, {"--hold", "-1"}, {"--hold", "ten"},
+        {"--edit", "/nonexistent/content"}}) {
     showCommandLine parsed;
     std::string error;
     EXPECT_FALSE(parse(words, &parsed, &error)) << words[0];
