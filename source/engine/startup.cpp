@@ -1,11 +1,27 @@
 #include "engine/startup.h"
 
+#include "api/render/render_target.h"
 #include "engine/errors.h"
 #include "engine/music.h"
 #include "engine/package.h"
 #include "engine/shell.h"
 #include "engine/show_content.h"
 #include "engine/window_icon.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// AMBER_FULL_RENDER_TARGETS set to anything but 0 keeps the full render
+// target layout (2048 and up, every attachment mipmapped) to compare
+// pictures against; it never turns a layout chosen in code back.
+void chooseRenderTargetLayout() {
+  const char* full = std::getenv("AMBER_FULL_RENDER_TARGETS");
+  if (full != nullptr && std::strcmp(full, "0") != 0) FWrender::compactRenderTargets = false;
+}
+
+}  // namespace
 
 void startShowContent(const startupChoices& choices) {
   if (choices.packagePath.empty()) {
@@ -15,6 +31,7 @@ void startShowContent(const startupChoices& choices) {
   }
   showBadgeAsWindowIcon();
   guarded([] { createShellItems(); });
+  chooseRenderTargetLayout();
   guarded([] { setupContent(); });
   guarded([] { openMusic(128.0); });
   if (choices.clock) {

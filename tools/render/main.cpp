@@ -12,6 +12,7 @@
 #include "engine/errors.h"
 #include "engine/music.h"
 #include "engine/scenes/frame_composition.h"
+#include "engine/scenes/pass_times.h"
 #include "engine/shell.h"
 #include "engine/show_content.h"
 #include "engine/startup.h"
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
   // The show's own phases, with a virtual clock and a capturing presenter.
   openGraphics(chosen.width, chosen.height, false,
                static_cast<float>(chosen.width) / static_cast<float>(chosen.height));
+  if (chosen.fullTargets) FWrender::compactRenderTargets = false;
   requireRenderTargetsFit(chosen);
   virtualClock* clock = nullptr;
   discardFrames loading;
@@ -119,6 +121,17 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  if (chosen.listScenes) {
+    for (const int64_t frame : frames) {
+      const double moment = frameMoment(frame, chosen);
+      clock->setPosition(static_cast<uint32_t>(std::llround(moment * frequency)));
+      std::printf("%.6f %s\n", moment, scenes::sceneNameNow());
+    }
+    std::fflush(stdout);
+    releaseContent();
+    shutdown();
+  }
+
   frameCapture capture(chosen.width, chosen.height);
   std::string soundtrackCopy;
   if (!chosen.videoFile.empty()) {
@@ -143,6 +156,7 @@ int main(int argc, char** argv) {
 
   sceneTimes times;
   progressMeter progress(static_cast<int64_t>(frames.size()));
+  scenes::timePasses(chosen.bench);
   clock->play();
   loopState state;
   int64_t rendered = 0;
@@ -156,7 +170,8 @@ int main(int argc, char** argv) {
     bool keepGoing = true;
     guarded([&] { keepGoing = runFrame(state, false); });
     const auto took = std::chrono::steady_clock::now() - started;
-    times.milliseconds[scene].push_back(std::chrono::duration<double, std::milli>(took).count());
+    times.add(scene, std::chrono::duration<double, std::milli>(took).count(),
+              scenes::takePassTimes());
     ++rendered;
     progress.frameDone();
     if (!keepGoing) break;

@@ -19,7 +19,11 @@ const char* const renderUsage =
     "                   (H.264 4:2:0: width and height must be even, odd sizes are refused)\n"
     "  --no-sound       the video without the soundtrack (parts to be joined)\n"
     "  --crf N          H.264 quality for --video, 0 (lossless) to 51 (default 18)\n"
-    "  --bench          render without writing and print frame times per scene\n"
+    "  --bench          render without writing and print frame times per scene,\n"
+    "                   then per pass of each scene (the GL finishes every pass)\n"
+    "  --scenes         print the moment and the scene of every frame, draw nothing\n"
+    "  --full-targets   render targets of 2048 x 2048 and up with every mipmap\n"
+    "                   (as AMBER_FULL_RENDER_TARGETS=1), to compare pictures\n"
     "  --soundtrack FILE  write the package's song (MP3) into FILE and stop\n"
     "  --pack FILE      the package to render (default: as above)\n\n"
     "Frame N shows the moment N / fps of the song, and a frame is rendered when its\n"
@@ -43,6 +47,14 @@ bool parseRenderOptions(int argc, char** argv, renderOptions* chosen) {
     }
     if (name == "--no-sound") {
       chosen->sound = false;
+      continue;
+    }
+    if (name == "--scenes") {
+      chosen->listScenes = true;
+      continue;
+    }
+    if (name == "--full-targets") {
+      chosen->fullTargets = true;
       continue;
     }
     if (i + 1 >= argc) refuseRenderOptions(name + " needs a value");
@@ -102,9 +114,11 @@ bool parseRenderOptions(int argc, char** argv, renderOptions* chosen) {
     }
   }
   const int outputs = (chosen->pngFolder.empty() ? 0 : 1) + (chosen->videoFile.empty() ? 0 : 1) +
-                      (chosen->bench ? 1 : 0) + (chosen->soundtrackFile.empty() ? 0 : 1);
+                      (chosen->bench ? 1 : 0) + (chosen->soundtrackFile.empty() ? 0 : 1) +
+                      (chosen->listScenes ? 1 : 0);
   if (outputs != 1) {
-    refuseRenderOptions("choose exactly one of --png, --video, --bench and --soundtrack");
+    refuseRenderOptions(
+        "choose exactly one of --png, --video, --bench, --scenes and --soundtrack");
   }
   if (chosen->to >= 0.0 && chosen->to < chosen->from) {
     refuseRenderOptions("--to comes before --from: the range is empty");

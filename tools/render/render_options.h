@@ -22,6 +22,8 @@ struct renderOptions {
   int crf = 18;                 // x264 quality, 0 = lossless
   bool sound = true;            // --no-sound: the video without the soundtrack
   bool bench = false;
+  bool listScenes = false;   // --scenes: print each frame's scene, draw nothing
+  bool fullTargets = false;  // --full-targets: the 2048-and-up render targets
   std::string pack;  // empty: found as the show finds its own
 };
 

@@ -7,6 +7,7 @@
 namespace FWrender {
 
 bool framebufferReady = false;
+bool compactRenderTargets = true;
 
 namespace {
 
@@ -48,6 +49,17 @@ void createStorage(texture& target, int32_t side) {
   target.params.width = side;
   target.params.height = side;
   target.glId = gfx::createTexture(target.params, nullptr);
+}
+
+// A colour texture that no pass samples below full size: one level, no
+// mipmap storage to fill, and a complete texture for its trilinear filter.
+void createSingleLevelStorage(texture& target, int32_t side) {
+  if (target.glId != 0) return;
+  target.params.generateMipmap = false;
+  createStorage(target, side);
+  glBindTexture(GL_TEXTURE_2D, target.glId);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 void requireComplete() {
@@ -102,10 +114,22 @@ void assemble(RenderTarget& target) {
 
 }  // namespace
 
-int32_t renderTargetSideFor(int32_t width, int32_t height) {
-  int32_t side = smallestRenderTargetSide;
+namespace {
+
+int32_t powerOfTwoHolding(int32_t width, int32_t height, int32_t smallest) {
+  int32_t side = smallest;
   while (side < width || side < height) side *= 2;
   return side;
+}
+
+}  // namespace
+
+int32_t renderTargetSideFor(int32_t width, int32_t height) {
+  return powerOfTwoHolding(width, height, compactRenderTargets ? 1 : smallestRenderTargetSide);
+}
+
+int32_t fullLayoutSideFor(int32_t width, int32_t height) {
+  return powerOfTwoHolding(width, height, smallestRenderTargetSide);
 }
 
 int32_t largestRenderTargetSide() {
@@ -119,9 +143,11 @@ int32_t largestRenderTargetSide() {
   return textureLimit < renderbufferLimit ? textureLimit : renderbufferLimit;
 }
 
-std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments) {
+std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments,
+                                                 uint32_t sampledCoarser) {
   auto target = std::make_unique<RenderTarget>();
   target->side = renderTargetSideFor(gfx::screenWidth, gfx::screenHeight);
+  target->fullLayoutSide = fullLayoutSideFor(gfx::screenWidth, gfx::screenHeight);
   if (target->side > smallestRenderTargetSide && target->side > largestRenderTargetSide()) {
     throw framebufferFailure;
   }
@@ -131,8 +157,15 @@ std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments) {
   target->mipmapOnLeave = true;
 
   for (int32_t i = 0; i < requested; ++i) {
+    const bool mipmapped =
+        !compactRenderTargets || (i < 32 && (sampledCoarser >> static_cast<uint32_t>(i)) & 1u);
+    target->mipmapped.push_back(mipmapped);
     target->colourTextures.push_back(colourTexture());
-    createStorage(*target->colourTextures.back(), target->side);
+    if (mipmapped) {
+      createStorage(*target->colourTextures.back(), target->side);
+    } else {
+      createSingleLevelStorage(*target->colourTextures.back(), target->side);
+    }
   }
   target->depthTexture = depthTexture();
   createStorage(*target->depthTexture, target->side);
@@ -155,6 +188,7 @@ void leave(RenderTarget& target) {
   ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
   if (!target.mipmapOnLeave) return;
   for (int32_t i = 0; i < target.colourCount; ++i) {
+    if (!target.mipmapped[static_cast<size_t>(i)]) continue;
     texture& colour = *target.colourTextures[i];
     colour.bind();
     ext::glGenerateMipmapEXT(GL_TEXTURE_2D);

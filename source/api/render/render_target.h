@@ -10,12 +10,28 @@
 namespace FWrender {
 
 // Render targets are square: users draw into a window-sized corner and scale
-// texture coordinates by size / side. The side is 2048 for every picture
-// that fits, else the smallest power of two that holds the picture.
+// texture coordinates by size / side. In the full layout the side is 2048
+// for every picture that fits, else the smallest power of two that holds
+// the picture.
 constexpr int32_t smallestRenderTargetSide = 2048;
 
-// The side of the targets for a width x height picture. Cheap.
+// True (the default): targets are the smallest power of two that holds the
+// picture, and only the attachments their users sample below full size get
+// mipmaps (see createRenderTarget). False: the full layout, 2048 and up with
+// every colour attachment's mipmaps regenerated on every leave; kept to
+// compare pictures against. Decide before the first target is created.
+extern bool compactRenderTargets;
+
+// Every colour attachment: the mipmap mask of the full layout.
+constexpr uint32_t everyAttachment = 0xFFFFFFFFu;
+
+// The side of the targets for a width x height picture, in the layout that
+// compactRenderTargets chooses. Cheap.
 int32_t renderTargetSideFor(int32_t width, int32_t height);
+
+// The side of the full layout for a width x height picture, whatever
+// compactRenderTargets says. Cheap.
+int32_t fullLayoutSideFor(int32_t width, int32_t height);
 
 // The largest side the driver allows for both textures and renderbuffers.
 // Needs a current context.
@@ -28,6 +44,10 @@ extern bool framebufferReady;
 // 0 .. colourCount - 1 (all of them draw buffers) and a depth texture.
 struct RenderTarget {
   int32_t side = smallestRenderTargetSide;  // width and height of every texture
+  // The side the full layout would give the same picture: distances that
+  // shaders take in texture units are scaled by fullLayoutSide / side, so a
+  // compact target shows them as long as the full layout does.
+  int32_t fullLayoutSide = smallestRenderTargetSide;
   int32_t colourCount = 0;  // requested count modulo 15
   int32_t hasDepthTexture = 1;
   GLuint framebuffer = 0;
@@ -36,23 +56,31 @@ struct RenderTarget {
   std::vector<std::unique_ptr<texture>> colourTextures;  // one per requested attachment
   std::unique_ptr<texture> depthTexture;
   bool mipmapOnLeave = true;
+  std::vector<bool> mipmapped;  // per colour texture: regenerated on leave
   std::vector<GLenum> drawBuffers;
 };
 
 // Creates the textures (RGBA8 with mipmaps; 32-bit depth) and assembles and
 // checks the framebuffer, sized for the window (gfx::screenWidth x
-// screenHeight). Throws 1 when framebuffer objects are missing, the window
-// is larger than the driver's limit or the framebuffer is incomplete. At
-// side 2048, about 21 MiB of texture memory per colour attachment plus
-// 32 MiB for depth (four times that per doubling). Needs a current context.
-std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments);
+// screenHeight). Bit i of `sampledCoarser` says that a later pass samples
+// colour attachment i below its full size; with compactRenderTargets the
+// other attachments keep one level only (their maximum level is 0, so no
+// filter can read a stale mipmap) and are not regenerated on leave. Throws 1
+// when framebuffer objects are missing, the window is larger than the
+// driver's limit or the framebuffer is incomplete. At side 2048, about
+// 21 MiB of texture memory per mipmapped colour attachment plus 32 MiB for
+// depth (a quarter of that per halving). Needs a current context.
+std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments,
+                                                 uint32_t sampledCoarser = everyAttachment);
 
 // Binds the target's framebuffer for drawing.
 void enter(const RenderTarget& target);
 
 // Back to the window's framebuffer, then regenerates the mipmaps of every
-// colour texture (each bound on its unit and unbound again). Leaves the last
-// colour texture's unit active and GL_TEXTURE as the matrix mode.
+// mipmapped colour texture (each bound on its unit and unbound again): on
+// software GL about as costly as drawing a full-screen pass per texture.
+// Leaves the last mipmapped texture's unit active and GL_TEXTURE as the
+// matrix mode.
 void leave(RenderTarget& target);
 
 // Deletes the framebuffer and renderbuffers (when framebufferReady) and

@@ -9,6 +9,7 @@
 #include "engine/components/light.h"
 #include "engine/scenes/duck_scene.h"
 #include "engine/scenes/greetings_scene.h"
+#include "engine/scenes/pass_times.h"
 #include "engine/scenes/post_processing.h"
 #include "engine/scenes/title_scenes.h"
 #include "engine/scenes/tunnel_scene.h"
@@ -55,9 +56,13 @@ void drawTitleParticleScene() {
   FWrender::enter(*sceneTarget);
   clearFrame();
   drawTitleBackground();
+  passDone("sky");
   drawTitleParticles();
+  passDone("particles");
   FWrender::leave(*sceneTarget);
+  passDone("mipmaps");
   compositeTitleScene();
+  passDone("composite");
 }
 
 }  // namespace
@@ -72,7 +77,9 @@ frameScenes composedScenes = showScenes();
 
 void composeFrame(float) {
   const frameScenes& scene = composedScenes;
+  startPassClock();
   const FWrender::LightState* currentLight = beginShowFrame();
+  passDone("prelude");
 
   if (scene.greetingsActive()) scene.postProcessing();
 
@@ -85,9 +92,11 @@ void composeFrame(float) {
     scene.title();
   } else if (scene.openingActive()) {
     scene.opening();
+    passDone("opening");
   }
 
   scene.duckAndFades();
+  passDone("pictures and fades");
 }
 
 const char* sceneNameNow() {

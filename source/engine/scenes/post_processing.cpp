@@ -13,6 +13,7 @@
 #include "engine/rocket/track_group.h"
 #include "engine/scenes/greetings_scene.h"
 #include "engine/scenes/occlusion_tables.h"
+#include "engine/scenes/pass_times.h"
 #include "engine/shell.h"
 
 #include <array>
@@ -116,8 +117,11 @@ void setCompositeUniforms(const chain& state) {
   if (state.ssao != nullptr) state.ssao->valuesNow(radii);
   float tone[3] = {0.0f, 0.0f, 0.0f};
   if (state.hdr != nullptr) state.hdr->vectorNow(tone);
-  gfx::setUniform(program, "blurRadius", blurRadius / 1024.0f);
-  gfx::setUniform(program, "SSAORadius", radii[2] / 1024.0f + 0.005f);
+  // Both radii are texture units of the full layout's target.
+  const float layout = static_cast<float>(sceneTarget->fullLayoutSide) /
+                       static_cast<float>(sceneTarget->side);
+  gfx::setUniform(program, "blurRadius", blurRadius / 1024.0f * layout);
+  gfx::setUniform(program, "SSAORadius", (radii[2] / 1024.0f + 0.005f) * layout);
   gfx::setUniform(program, "illumMapPhong", int32_t{1});
   gfx::setUniform(program, "illumMapSSAO", int32_t{2});
   gfx::setUniform(program, "bias", tone[0] / 100.0f + 1.0f);
@@ -139,8 +143,10 @@ void setupPostProcessing() {
     delete emptied.hdr;
     emptied = chain{};
   });
-  sceneTarget = FWrender::createRenderTarget(4);
-  occlusionTarget = FWrender::createRenderTarget(2);
+  // Only the lit colour (bloom in both composites) and the occlusion map
+  // (softened from its mipmaps) are sampled below full size.
+  sceneTarget = FWrender::createRenderTarget(4, 1u << 0);
+  occlusionTarget = FWrender::createRenderTarget(2, 1u << 0);
 
   state.postfx = new NGcomp::sprite("postfx");
   state.postfx->bindable = false;
@@ -189,7 +195,9 @@ void runPostProcessing() {
   state.scenePass->begin();
   drawGreetingsContent();
   state.scenePass->end();
+  passDone("scene");
   FWrender::leave(*sceneTarget);
+  passDone("mipmaps");
 
   FWrender::enter(*occlusionTarget);
   clearFrame();
@@ -197,7 +205,9 @@ void runPostProcessing() {
   setOcclusionUniforms(state, projection);
   state.postfx->draw();
   state.occlusionPass->end();
+  passDone("occlusion");
   FWrender::leave(*occlusionTarget);
+  passDone("mipmaps");
 
   gfx::enableCapability(GL_BLEND);
   clearFrame();
@@ -205,8 +215,10 @@ void runPostProcessing() {
   setCompositeUniforms(state);
   state.ssaoMap->draw();
   state.compositePass->end();
+  passDone("blur and composite");
   drawGreetingsText();
   gfx::disableCapability(GL_BLEND);
+  passDone("text");
 }
 
 void releasePostProcessing() {

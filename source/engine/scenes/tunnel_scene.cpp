@@ -5,6 +5,7 @@
 #include "api/gl/state.h"
 #include "engine/components/draw_shader.h"
 #include "engine/components/tunnel.h"
+#include "engine/scenes/pass_times.h"
 #include "engine/scenes/tunnel_scene_state.h"
 #include "engine/show_random.h"
 
@@ -124,17 +125,24 @@ void drawTunnelScene() {
   // Outside in: every layer is composited over what lies beyond it.
   NGcomp::drawShader& dotsProgram = *scene.programs[3];
   drawLayer(dotsProgram, *scene.layers[3]);
+  passDone("dots outside");
   drawTunnel(*scene.programs[0], *scene.outerTunnel, turn, pulse);
+  passDone("outer tunnel");
   drawLayer(dotsProgram, *scene.layers[2]);
   clearDepth();
+  passDone("dots outer-middle");
   drawTunnel(*scene.programs[2], *scene.middleTunnel, turn, pulse);
   clearDepth();
+  passDone("middle tunnel");
   drawLayer(dotsProgram, *scene.layers[1]);
+  passDone("dots middle-inner");
   drawTunnel(*scene.programs[1], *scene.innerTunnel, turn, pulse);
+  passDone("inner tunnel");
   drawLayer(dotsProgram, *scene.layers[0]);
 
   gfx::disableCapability(GL_BLEND);
   clearDepth();
+  passDone("dots inside");
 }
 
 }  // namespace scenes

@@ -13,12 +13,15 @@ namespace {
 
 class RenderTargets : public ::testing::Test {
  protected:
+  // The full layout unless a test asks for the compact one.
   void SetUp() override {
+    FWrender::compactRenderTargets = false;
     ASSERT_TRUE(testing_support::headlessGl());
     gfx::setupViewport(1024, 768, gfx::aspect16by9);
     gfx::initialState();
   }
   void TearDown() override {
+    FWrender::compactRenderTargets = true;
     ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     gfx::setupViewport(1024, 768, gfx::aspect16by9);
     gfx::resetState();
@@ -33,9 +36,9 @@ class RenderTargets : public ::testing::Test {
     return name;
   }
 
-  // A quad over the lower-left 1280 x 720 region, in `colour`, at depth z.
-  static void drawRegion(float r, float g, float b, float z) {
-    glViewport(0, 0, 1280, 720);
+  // A quad over the lower-left width x height region, in `colour`, at depth z.
+  static void drawRegion(float r, float g, float b, float z, int width = 1280, int height = 720) {
+    glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0, 1, 0, 1, -1, 1);
@@ -147,6 +150,40 @@ TEST_F(RenderTargets, DrawnIntoThenSampledAfterLeaving) {
   glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
   EXPECT_NEAR(depth[100 * 2048 + 100], 0.5f, 1e-3);
   EXPECT_NEAR(depth[1000 * 2048 + 100], 1.0f, 1e-6);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  FWrender::release(target);
+}
+
+TEST_F(RenderTargets, CompactTargetsHoldThePictureAndMipmapOnlyWhatIsReadCoarser) {
+  FWrender::compactRenderTargets = true;
+  EXPECT_EQ(FWrender::renderTargetSideFor(640, 480), 1024);
+  EXPECT_EQ(FWrender::renderTargetSideFor(1024, 576), 1024);
+  EXPECT_EQ(FWrender::renderTargetSideFor(1366, 768), 2048);
+  EXPECT_EQ(FWrender::renderTargetSideFor(2049, 16), 4096);
+
+  auto target = FWrender::createRenderTarget(2, 1u << 0);  // the window is 1024 x 768
+  ASSERT_EQ(target->side, 1024);
+  EXPECT_EQ(target->mipmapped, (std::vector<bool>{true, false}));
+  FWrender::enter(*target);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  drawRegion(1, 0.5f, 0, 0.0f, 1024, 576);
+  FWrender::leave(*target);
+
+  // The mipmapped attachment's 1 x 1 level averages the picture; the other
+  // one is a single level (no filter can reach a stale mipmap) that holds it.
+  glBindTexture(GL_TEXTURE_2D, target->colourTextures[0]->glId);
+  uint8_t smallest[4];
+  glGetTexImage(GL_TEXTURE_2D, 10, GL_RGBA, GL_UNSIGNED_BYTE, smallest);
+  EXPECT_NEAR(smallest[0], 255.0 * 576 / 1024, 12);
+  glBindTexture(GL_TEXTURE_2D, target->colourTextures[1]->glId);
+  GLint maxLevel = -1;
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, &maxLevel);
+  EXPECT_EQ(maxLevel, 0);
+  std::vector<uint8_t> pixels(1024 * 1024 * 4);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  EXPECT_EQ(pixels[(575 * 1024 + 1023) * 4], 255);
+  EXPECT_EQ(pixels[(576 * 1024 + 1023) * 4], 0);
   glBindTexture(GL_TEXTURE_2D, 0);
   FWrender::release(target);
 }

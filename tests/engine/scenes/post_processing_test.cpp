@@ -50,7 +50,10 @@ TEST_F(PostProcessing, AllZeroTracksGiveNeutralUniformsAndTheFixedValues) {
   EXPECT_EQ(uniformValue("ssao_2", "radius"), 0.0f);
   EXPECT_EQ(uniformValue("ssao_2", "radius2"), 0.0f);
   EXPECT_EQ(uniformValue("hdr_process", "blurRadius"), 0.0f);
-  EXPECT_FLOAT_EQ(uniformValue("hdr_process", "SSAORadius"), 0.005f);
+  // The radii are texture units of the full layout, twice the compact
+  // target's here.
+  ASSERT_EQ(scenes::sceneTarget->fullLayoutSide, 2 * scenes::sceneTarget->side);
+  EXPECT_FLOAT_EQ(uniformValue("hdr_process", "SSAORadius"), 2 * 0.005f);
   EXPECT_EQ(uniformValue("hdr_process", "bias"), 1.0f);
   EXPECT_EQ(uniformValue("hdr_process", "bloomLevel"), 1.0f);
   EXPECT_EQ(uniformValue("hdr_process", "exposure"), 1.0f);
@@ -100,8 +103,8 @@ TEST_F(PostProcessing, TrackValuesAreScaledIntoTheUniforms) {
   drawFrame(1.0f);
   EXPECT_FLOAT_EQ(uniformValue("ssao_2", "radius"), 2.5f);
   EXPECT_FLOAT_EQ(uniformValue("ssao_2", "radius2"), 2.5f / (1.5f * 800.0f));
-  EXPECT_FLOAT_EQ(uniformValue("hdr_process", "blurRadius"), 4.0f / 1024.0f);
-  EXPECT_FLOAT_EQ(uniformValue("hdr_process", "SSAORadius"), 2.0f / 1024.0f + 0.005f);
+  EXPECT_FLOAT_EQ(uniformValue("hdr_process", "blurRadius"), 2 * 4.0f / 1024.0f);
+  EXPECT_FLOAT_EQ(uniformValue("hdr_process", "SSAORadius"), 2 * (2.0f / 1024.0f + 0.005f));
   EXPECT_FLOAT_EQ(uniformValue("hdr_process", "bias"), 1.1f);
   EXPECT_FLOAT_EQ(uniformValue("hdr_process", "bloomLevel"), 1.3f);
   EXPECT_FLOAT_EQ(uniformValue("hdr_process", "exposure"), 0.6f);
@@ -112,6 +115,8 @@ TEST_F(PostProcessing, OverlaysCoverTheViewportAndSampleItsCornerOfTheTargets) {
   gfx::setupViewport(1024, 576, gfx::aspect16by9);
   ASSERT_FALSE(gfx::letterbox);
   buildChain();
+  // The compact targets: the smallest power of two that holds the picture.
+  ASSERT_EQ(scenes::sceneTarget->side, 1024);
   for (const char* name : {"postfx", "ssaoMap_mipmap"}) {
     SCOPED_TRACE(name);
     NGcomp::sprite* sprite = overlay(name);
@@ -125,8 +130,8 @@ TEST_F(PostProcessing, OverlaysCoverTheViewportAndSampleItsCornerOfTheTargets) {
     EXPECT_EQ(quad.scaleX, 1024.0f);
     EXPECT_EQ(quad.scaleY, 576.0f);
     EXPECT_EQ(quad.s0, 0.0f);
-    EXPECT_EQ(quad.s1, 0.5f);
-    EXPECT_EQ(quad.t0, 0.28125f);  // top edge
+    EXPECT_EQ(quad.s1, 1.0f);
+    EXPECT_EQ(quad.t0, 0.5625f);  // top edge
     EXPECT_EQ(quad.t1, 0.0f);      // bottom edge
   }
 
@@ -154,8 +159,8 @@ TEST_F(PostProcessing, ALetterboxedPictureSamplesWhereItWasDrawn) {
   buildChain();
   const gfx::screenQuad& quad = *overlay("ssaoMap_mipmap")->quad;
   EXPECT_EQ(quad.scaleY, 576.0f);
-  EXPECT_EQ(quad.t0, 672.0f / 2048.0f);
-  EXPECT_EQ(quad.t1, 96.0f / 2048.0f);
+  EXPECT_EQ(quad.t0, 672.0f / 1024.0f);
+  EXPECT_EQ(quad.t1, 96.0f / 1024.0f);
 
   // The row's cubes reach the picture; the bars stay black.
   drawFrame(1.0f);

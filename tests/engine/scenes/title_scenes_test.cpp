@@ -82,8 +82,8 @@ TEST_F(TitleScenes, SetUpMakesItsItemsInOrderWithoutBindTracks) {
   EXPECT_EQ(composite.pixelMode, 1);
   EXPECT_EQ(composite.scaleX, 1024.0f);
   EXPECT_EQ(composite.scaleY, 768.0f);
-  EXPECT_EQ(composite.s1, 0.5f);
-  EXPECT_EQ(composite.t0, 0.375f);
+  EXPECT_EQ(composite.s1, 1.0f);  // the compact target: 1024 for 1024 x 768
+  EXPECT_EQ(composite.t0, 0.75f);
   EXPECT_EQ(composite.t1, 0.0f);
   EXPECT_EQ(composite.textures[0], scenes::sceneTarget->colourTextures[0].get());
   EXPECT_EQ(composite.textures[1], scenes::sceneTarget->colourTextures[1].get());
