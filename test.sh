@@ -6,7 +6,11 @@
 #
 # The whole-program runs over damaged packages (BrokenPackage.Any*) restart
 # the show dozens of times; they run once, in the sanitizer tree, where a
-# memory fault they provoke is caught even when it does not crash.
+# memory fault they provoke is caught even when it does not crash. The
+# comparison of the two render-target layouts (RenderTargetLayout.*) is about
+# pixels, not memory, and renders a hundred frames at 720p; it runs once, in
+# the normal tree, since the other renderer tests drive the same code under
+# the sanitizers.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 started=$SECONDS
@@ -22,5 +26,6 @@ phase "normal tree: tests"
 phase "sanitizer tree: build"
 "$top/scripts/build-sanitize.sh"
 phase "sanitizer tree: tests"
-(cd "$top/build-sanitize" && ctest --output-on-failure --parallel "$(nproc)" "$@")
+(cd "$top/build-sanitize" && ctest --output-on-failure --parallel "$(nproc)" \
+  --exclude-regex '^RenderTargetLayout\.' "$@")
 phase "all tests passed"
