@@ -120,15 +120,12 @@ void buildProgram(shaderProgram* record, const char* vertexSource, const char* f
   }
 }
 
-void checkStatus(GLuint object, const char* label, int32_t& status) {
-  status = 0;
-  GLint logLength = 0;
+std::string infoLog(GLuint object) {
   const bool isShader = ext::glIsShader(object) == GL_TRUE;
+  GLint logLength = 0;
   if (isShader) {
-    ext::glGetShaderiv(object, GL_COMPILE_STATUS, &status);
     ext::glGetShaderiv(object, GL_INFO_LOG_LENGTH, &logLength);
   } else if (ext::glIsProgram(object) == GL_TRUE) {
-    ext::glGetProgramiv(object, GL_LINK_STATUS, &status);
     ext::glGetProgramiv(object, GL_INFO_LOG_LENGTH, &logLength);
   }
   std::vector<char> log(static_cast<size_t>(logLength > 0 ? logLength : 0) + 1, '\0');
@@ -139,9 +136,19 @@ void checkStatus(GLuint object, const char* label, int32_t& status) {
       ext::glGetProgramInfoLog(object, logLength, nullptr, log.data());
     }
   }
+  return log.data();
+}
+
+void checkStatus(GLuint object, const char* label, int32_t& status) {
+  status = 0;
+  if (ext::glIsShader(object) == GL_TRUE) {
+    ext::glGetShaderiv(object, GL_COMPILE_STATUS, &status);
+  } else if (ext::glIsProgram(object) == GL_TRUE) {
+    ext::glGetProgramiv(object, GL_LINK_STATUS, &status);
+  }
   if (status != 1) {
     char text[4096];
-    std::snprintf(text, sizeof text, "%s:\n%s\n", label, log.data());
+    std::snprintf(text, sizeof text, "%s:\n%s\n", label, infoLog(object).c_str());
     glslError(text);
   }
 }

@@ -3,6 +3,7 @@
 #include "api/gl/gl.h"
 
 #include <cstdint>
+#include <string>
 
 // GLSL programs built from a vertex and a fragment source. When GLSL is
 // unavailable or a program fails to build, the show goes on: the program
@@ -29,6 +30,10 @@ shaderProgram* createProgram();
 // Compiles both sources (zero-terminated), attaches and links. Each failure
 // shows the driver log and a box, and stops there. Call only with GLSL on.
 void buildProgram(shaderProgram* record, const char* vertexSource, const char* fragmentSource);
+
+// The driver's compile log of a shader, or link log of a program; "" when
+// it wrote none. Allocates the log.
+std::string infoLog(GLuint object);
 
 // Reads the compile or link status of `object` into `status` (1 = good) and
 // shows "label:\nlog\n" when it is not good. Allocates the log.

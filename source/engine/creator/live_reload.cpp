@@ -18,24 +18,6 @@ namespace creator {
 
 namespace {
 
-std::string infoLog(GLuint object, bool shader) {
-  GLint length = 0;
-  if (shader) {
-    ext::glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
-  } else {
-    ext::glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length);
-  }
-  std::vector<char> log(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-  if (length > 0) {
-    if (shader) {
-      ext::glGetShaderInfoLog(object, length, nullptr, log.data());
-    } else {
-      ext::glGetProgramInfoLog(object, length, nullptr, log.data());
-    }
-  }
-  return log.data();
-}
-
 // A compiled shader, or 0 with the driver's message in `error`.
 GLuint compileShader(GLenum type, const char* source, const std::string& file,
                      std::string* error) {
@@ -45,7 +27,7 @@ GLuint compileShader(GLenum type, const char* source, const std::string& file,
   GLint status = 0;
   ext::glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
   if (status == GL_TRUE) return shader;
-  *error = shaderLogMessage(infoLog(shader, true), file);
+  *error = shaderLogMessage(gfx::infoLog(shader), file);
   ext::glDeleteShader(shader);
   return 0;
 }
@@ -83,7 +65,7 @@ bool rebuild(NGcomp::drawShader& item, std::string* error) {
   GLint status = 0;
   ext::glGetProgramiv(program, GL_LINK_STATUS, &status);
   if (status != GL_TRUE) {
-    *error = shaderLogMessage(infoLog(program, false), fragmentName);
+    *error = shaderLogMessage(gfx::infoLog(program), fragmentName);
     ext::glDeleteProgram(program);
     ext::glDeleteShader(vertex);
     ext::glDeleteShader(fragment);
