@@ -15,9 +15,20 @@
 
 extern "C" int dlclose(void*) { return 0; }
 
+// Redzones of at least 32 bytes keep the leak check from crashing at exit.
+// This runtime guesses the extent of a thread's dynamically allocated TLS
+// block: one that starts 16 bytes past a page boundary is taken for an old
+// glibc's, and the 16 bytes before it are read as its bounds. glibc 2.34 and
+// later allocate such blocks with plain malloc, so those 16 bytes are the
+// allocator's chunk header, and the leak check's tracer scans from a small
+// bogus address and dies with "Tracer caught signal 11". Mesa's JIT library
+// (libLLVM) has a 24-byte block: with 16-byte redzones it shares a size class
+// with everything of 25-32 bytes and lands on that offset about once in 256
+// processes; with 32-byte redzones its chunks are 64 bytes and it always
+// starts 32 bytes into one.
 extern "C" const char* __asan_default_options() {
   return "detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:"
-         "check_initialization_order=1:strict_init_order=1";
+         "check_initialization_order=1:strict_init_order=1:redzone=32";
 }
 
 // Suppressed leaks are expected and counted elsewhere; printing their table
