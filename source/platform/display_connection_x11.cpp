@@ -15,12 +15,21 @@ namespace {
 volatile std::sig_atomic_t lost = 0;
 Display* guarded = nullptr;
 XIOErrorHandler previousHandler = nullptr;
+XErrorHandler previousErrorHandler = nullptr;
 
 // Called first on any connection's failure. For the guarded one it returns,
 // so that its exit handler decides; the others fail as they always did.
 int ioError(Display* display) {
   if (display == guarded) return 0;
   return previousHandler != nullptr ? previousHandler(display) : 0;
+}
+
+// Requests still made on a connection that is gone fail as errors raised in
+// the client (GLX calls them a bad drawable); Xlib's default handler would
+// end the program with status 1 for them. Any other error goes on as before.
+int protocolError(Display* display, XErrorEvent* event) {
+  if (display == guarded && lost != 0) return 0;
+  return previousErrorHandler != nullptr ? previousErrorHandler(display, event) : 0;
 }
 
 // Returning from here leaves the connection marked dead instead of exiting.
@@ -42,6 +51,8 @@ void guardDisplayConnection(SDL_Window* window) {
   guarded = display;
   XIOErrorHandler previous = XSetIOErrorHandler(ioError);
   if (previous != ioError) previousHandler = previous;
+  XErrorHandler previousForErrors = XSetErrorHandler(protocolError);
+  if (previousForErrors != protocolError) previousErrorHandler = previousForErrors;
 }
 
 bool displayConnectionLost() { return lost != 0; }
