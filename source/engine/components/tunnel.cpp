@@ -47,13 +47,27 @@ tunnel::tunnel(const char* name, float segmentCount, float half, float tubeRadiu
   arrays->normalSlot = {normals.data(), 3, vertexTotal * 3};
   arrays->texcoordSlot = {texCoords.data(), 2, vertexTotal * 2};
   arrays->primitive = 1;
+  drawnStrip = std::make_unique<FWrender::VertexArraySet>();
+  drawnStrip->primitive = 1;
 }
 
-tunnel::~tunnel() { arrays.reset(); }
+tunnel::~tunnel() {
+  arrays.reset();
+  drawnStrip.reset();
+}
+
+void tunnel::keepDrawnVertex(size_t vertex) {
+  drawnPositions.insert(drawnPositions.end(), &positions[vertex * 3], &positions[vertex * 3 + 3]);
+  drawnNormals.insert(drawnNormals.end(), &normals[vertex * 3], &normals[vertex * 3 + 3]);
+  drawnTexCoords.insert(drawnTexCoords.end(), &texCoords[vertex * 2], &texCoords[vertex * 2 + 2]);
+}
 
 void tunnel::buildGeometry() {
   if (!isActive()) return;
   if (segments <= 0.0f) return;
+  drawnPositions.clear();
+  drawnNormals.clear();
+  drawnTexCoords.clear();
   const float k = segments / fullTurn;  // segment index h is the angle h / k
   // The count was rounded down from the step arithmetic; accumulated steps
   // can come out one more, and those never get written past the arrays.
@@ -70,6 +84,7 @@ void tunnel::buildGeometry() {
     float normal1[3];
     inwardNormal(y0, z0, normal0);
     inwardNormal(y1, z1, normal1);
+    const int32_t bandStart = n;
     for (float u = -halfLength; u < halfLength && n < pairCapacity; u += step) {
       const size_t first = static_cast<size_t>(2 * n);
       const size_t second = first + 1;
@@ -91,20 +106,35 @@ void tunnel::buildGeometry() {
       texCoords[second * 2 + 1] = u / k;
       ++n;
     }
+    // The band's first and last pairs: the strip keeps its parity, since
+    // every band still starts on an even vertex.
+    if (n > bandStart) {
+      keepDrawnVertex(static_cast<size_t>(2 * bandStart));
+      keepDrawnVertex(static_cast<size_t>(2 * bandStart + 1));
+    }
+    if (n - 1 > bandStart) {
+      keepDrawnVertex(static_cast<size_t>(2 * (n - 1)));
+      keepDrawnVertex(static_cast<size_t>(2 * (n - 1) + 1));
+    }
   }
+  const auto drawnTotal = static_cast<int32_t>(drawnPositions.size() / 3);
+  drawnStrip->vertexSlot = {drawnPositions.data(), 3, drawnTotal * 3};
+  drawnStrip->normalSlot = {drawnNormals.data(), 3, drawnTotal * 3};
+  drawnStrip->texcoordSlot = {drawnTexCoords.data(), 2, drawnTotal * 2};
 }
 
 void tunnel::load() { loadBindGroup(); }
 
-void tunnel::begin() { FWrender::enableArrays(*arrays); }
+void tunnel::begin() { FWrender::enableArrays(*drawnStrip); }
 
 void tunnel::draw() {
-  glDrawArrays(FWrender::primitiveMode(arrays->primitive), 0, vertexTotal);
+  glDrawArrays(FWrender::primitiveMode(drawnStrip->primitive), 0,
+               drawnStrip->vertexSlot.elements / 3);
   gfx::polygonCount += vertexTotal;
   gfx::vertexCount += arrays->vertexSlot.elements;
 }
 
-void tunnel::end() { FWrender::disableArrays(*arrays); }
+void tunnel::end() { FWrender::disableArrays(*drawnStrip); }
 
 void tunnel::vertexData(int32_t, void** data, int32_t* count) {
   if (data != nullptr) *data = scratch.data();

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -21,6 +22,45 @@ class Tunnel : public testing_support::rocketTest {
   void TearDown() override {
     NGcommon::deleteAllItems();
     rocketTest::TearDown();
+  }
+
+  // The picture of a strip from a camera inside the tube looking down +x,
+  // every covering added up: a pixel drawn twice is twice as bright.
+  static std::vector<uint8_t> coverage(const FWrender::VertexArraySet& strip, int32_t vertices,
+                                       bool culled) {
+    glViewport(0, 0, testing_support::kContextWidth, testing_support::kContextHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-0.75, 0.75, -0.5, 0.5, 1.0, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glRotatef(80.0f, 0.0f, 1.0f, 0.0f);
+    glRotatef(7.0f, 1.0f, 0.0f, 0.0f);
+    glTranslatef(40.0f, 6.0f, -4.0f);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_DEPTH_TEST);
+    if (culled) {
+      glEnable(GL_CULL_FACE);
+    } else {
+      glDisable(GL_CULL_FACE);
+    }
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glColor4f(0.25f, 0.25f, 0.25f, 1.0f);
+    FWrender::enableArrays(strip);
+    glDrawArrays(FWrender::primitiveMode(strip.primitive), 0, vertices);
+    FWrender::disableArrays(strip);
+    glDisable(GL_BLEND);
+    std::vector<uint8_t> red(static_cast<size_t>(testing_support::kContextWidth) *
+                             testing_support::kContextHeight * 4);
+    glReadPixels(0, 0, testing_support::kContextWidth, testing_support::kContextHeight, GL_RGBA,
+                 GL_UNSIGNED_BYTE, red.data());
+    glLoadIdentity();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    return red;
   }
 
   static void expectVertex(const NGcomp::tunnel& tube, int vertex, float x, float y, float z) {
@@ -143,6 +183,35 @@ TEST_F(Tunnel, DrawingIsOneStripBetweenBeginAndEndAndCountsItsVertices) {
   tube.vertexData(0, &data, &count);
   EXPECT_EQ(data, tube.scratch.data());
   EXPECT_EQ(count, 7500);
+}
+
+// Only the end pairs of each band are drawn; every pixel must be covered
+// as often as by the whole strip, the long triangles between bands included,
+// and with back faces culled (as the show draws) the same faces must face
+// the camera.
+TEST_F(Tunnel, DrawnStripCoversThePixelsOfTheWholeStrip) {
+  ASSERT_TRUE(testing_support::headlessGl());
+  NGcomp::tunnel& tube = *new NGcomp::tunnel("drawn", 50, 300, 25, 8);
+  tube.buildGeometry();
+  EXPECT_EQ(tube.drawnStrip->vertexSlot.elements, 50 * 4 * 3);
+  for (const bool culled : {false, true}) {
+    const std::vector<uint8_t> whole = coverage(*tube.arrays, tube.vertexTotal, culled);
+    const std::vector<uint8_t> drawn =
+        coverage(*tube.drawnStrip, tube.drawnStrip->vertexSlot.elements / 3, culled);
+    int differing = 0;
+    int covered = 0;
+    int twice = 0;
+    for (size_t i = 0; i < whole.size(); i += 4) {
+      if (whole[i] != drawn[i]) ++differing;
+      if (whole[i] > 0) ++covered;
+      if (whole[i] > 100) ++twice;
+    }
+    EXPECT_EQ(differing, 0) << (culled ? "culled" : "not culled");
+    EXPECT_GT(covered, 500000) << (culled ? "culled" : "not culled");
+    if (!culled) EXPECT_GT(twice, 1000) << "the view shows no pixel drawn twice";
+  }
+  glEnable(GL_CULL_FACE);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(Tunnel, LoadMakesTheActivityGroupAndAnInactiveTubeBuildsNothing) {
