@@ -2,6 +2,16 @@
 // highlights added, bloom gathered from the coarse mipmaps of the bright
 // parts, then exposure with a soft shoulder.
 #version 120
+// The overlay maps the picture's pixels onto texels one to one, so the
+// mipmap level a bias selects is the bias itself. Naming the level outright
+// gives the same samples and spares software GL a level computation per
+// pixel; without the extension the bias does it.
+#extension GL_ARB_shader_texture_lod : enable
+#ifdef GL_ARB_shader_texture_lod
+#define sampleLevel(sampler, uv, level) texture2DLod(sampler, uv, level)
+#else
+#define sampleLevel(sampler, uv, level) texture2D(sampler, uv, level)
+#endif
 
 uniform sampler2D tex0;           // lit colour (scene attachment 0)
 uniform sampler2D illumMapPhong;  // diffuse, specular, highlight; alpha 1 off the geometry
@@ -24,12 +34,12 @@ void main() {
 
   // Occlusion, softened over a disc: the centre from the 4 x 4 mipmap, eight
   // taps around it from the 2 x 2 one.
-  float visibility = 2.0 * texture2D(illumMapSSAO, uv, 2.0).r;
+  float visibility = 2.0 * sampleLevel(illumMapSSAO, uv, 2.0).r;
   for (int i = 0; i < 8; ++i) {
     float angle = 0.785398 * float(i) + 0.392699;
     float reach = (i - (i / 2) * 2 == 0) ? 1.0 : 0.5;
     vec2 offset = vec2(cos(angle), sin(angle)) * SSAORadius * reach;
-    visibility += texture2D(illumMapSSAO, uv + offset, 1.0).r;
+    visibility += sampleLevel(illumMapSSAO, uv + offset, 1.0).r;
   }
   visibility /= 10.0;
   // Deepen the creases while open faces stay at 1.
@@ -41,11 +51,11 @@ void main() {
   colour += illumination.g * vec3(1.0, 0.94, 0.82) * 0.55 * geometry;
 
   // Bloom: bright parts from coarse mipmaps, on a ring of blurRadius.
-  vec3 gathered = texture2D(tex0, uv, 4.0).rgb * 2.0;
+  vec3 gathered = sampleLevel(tex0, uv, 4.0).rgb * 2.0;
   for (int i = 0; i < 6; ++i) {
     float angle = 1.0471976 * float(i);
     vec2 offset = vec2(cos(angle), sin(angle)) * blurRadius;
-    gathered += texture2D(tex0, uv + offset, 3.0).rgb;
+    gathered += sampleLevel(tex0, uv + offset, 3.0).rgb;
   }
   gathered /= 8.0;
   vec3 bloom = max(gathered - vec3(bloomThreshold * bias), 0.0);

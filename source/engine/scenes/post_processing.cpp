@@ -71,10 +71,25 @@ void putOnUnit(gfx::screenQuad& quad, int32_t unit, FWrender::texture* texture) 
   quad.textures[static_cast<size_t>(unit)] = texture;
 }
 
+// For a texture that every pass reads at its texel centres (the overlays map
+// the picture's pixels onto texels one to one): nearest sampling reads the
+// same values as bilinear there, from one texel instead of four.
+void sampleTexelCentres(FWrender::texture& texture) {
+  texture.params.magFilter = FWrender::filterNearest;
+  texture.params.minFilter = FWrender::filterNearest;
+  if (texture.glId == 0) return;
+  glBindTexture(GL_TEXTURE_2D, texture.glId);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glBindTexture(GL_TEXTURE_2D, 0);
+}
+
 void buildNoiseTexture(chain& state) {
   FWtexture::bitmap noise;
   fillOcclusionNoise(noise);
   state.noiseTexture = std::make_unique<FWrender::texture>();
+  // Read at the window's pixel centres over its own size: texel centres.
+  sampleTexelCentres(*state.noiseTexture);
   state.noiseTexture->params.wrapS = FWrender::wrapRepeat;
   state.noiseTexture->params.wrapT = FWrender::wrapRepeat;
   state.noiseTexture->params.wrapR = FWrender::wrapRepeat;
@@ -147,6 +162,13 @@ void setupPostProcessing() {
   // (softened from its mipmaps) are sampled below full size.
   sceneTarget = FWrender::createRenderTarget(4, 1u << 0);
   occlusionTarget = FWrender::createRenderTarget(2, 1u << 0);
+  // Normals, packed depth and illumination are only ever read where the
+  // picture's pixels fall, here and in the title's composite.
+  if (sceneTarget != nullptr) {
+    for (size_t i = 1; i < sceneTarget->colourTextures.size(); ++i) {
+      sampleTexelCentres(*sceneTarget->colourTextures[i]);
+    }
+  }
 
   state.postfx = new NGcomp::sprite("postfx");
   state.postfx->bindable = false;
