@@ -3,8 +3,10 @@
 // choices (amberpudding --help).
 #include "engine/command_line.h"
 #include "engine/shell.h"
+#include "platform/heap_tuning.h"
 
 int main(int argc, char** argv) {
+  platform::useLargePageHeap(argv);
   takeShowCommandLine(argc, argv);
   runShow();
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -26,7 +27,9 @@ TEST(AmberRenderBench, ChargesEveryPassOfTheFrameToItsScene) {
   std::map<std::string, double> passes;
   std::istringstream lines(result.output);
   std::string line;
+  double startUp = -1.0;
   while (std::getline(lines, line)) {
+    if (std::sscanf(line.c_str(), "start-up and first frame: %lf s", &startUp) == 1) continue;
     int frames = 0;
     double mean = 0.0;
     if (std::sscanf(line.c_str(), "greetings %d %lf", &frames, &mean) == 2) {
@@ -56,6 +59,44 @@ TEST(AmberRenderBench, ChargesEveryPassOfTheFrameToItsScene) {
   // The passes and the rest of the frame make up the frame: nothing is
   // counted twice or lost (the table rounds to 0.01 ms).
   EXPECT_NEAR(sum, frameMean, 0.01 * static_cast<double>(passes.size()) + 0.01);
+  // From the process's start: at least the frame itself, and not the
+  // machine's uptime.
+  EXPECT_GE(startUp, frameMean / 1000.0) << result.output;
+  EXPECT_LT(startUp, 120.0) << result.output;
+}
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define AMBER_TESTS_UNDER_ASAN 1
+#endif
+#endif
+
+// The renderer (like the show) runs on glibc's large-page heap, unless the
+// user's own tunables say otherwise: the heap of a loaded renderer is on
+// large pages with some other tunable given, and on none with
+// glibc.malloc.hugetlb=0.
+TEST(AmberRenderHeap, RunsOnLargePagesUnlessTheUserSaysOtherwise) {
+#ifdef AMBER_TESTS_UNDER_ASAN
+  GTEST_SKIP() << "the sanitizers' allocator is not glibc's";
+#endif
+  const std::string policy =
+      testing_support::runCommand("cat /sys/kernel/mm/transparent_hugepage/enabled").output;
+  if (policy.find("[never]") != std::string::npos) GTEST_SKIP() << "no large pages here";
+  // Large-page kilobytes once the renderer holds its content (150 MB).
+  const auto largePages = [](const std::string& tunables) {
+    const std::string command =
+        std::string("cd ") + fs::path(AMBER_PACK_PATH).parent_path().string() +
+        " && GLIBC_TUNABLES=" + tunables + " " + AMBER_RENDER_EXECUTABLE +
+        " --size 320x180 --fps 4 --bench >/dev/null 2>&1 & pid=$!; "
+        "for i in $(seq 300); do "
+        "  rss=$(awk '/^VmRSS/ {print $2}' /proc/$pid/status 2>/dev/null); "
+        "  [ \"${rss:-0}\" -gt 150000 ] && break; sleep 0.1; done; "
+        "awk '/AnonHugePages/ {print $2}' /proc/$pid/smaps_rollup; kill $pid; wait $pid";
+    const testing_support::commandResult result = testing_support::runCommand(command);
+    return std::atol(result.output.c_str());
+  };
+  EXPECT_GT(largePages("glibc.malloc.perturb=0"), 16 * 1024);
+  EXPECT_EQ(largePages("glibc.malloc.hugetlb=0"), 0);
 }
 
 }  // namespace

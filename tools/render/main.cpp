@@ -18,6 +18,7 @@
 #include "engine/startup.h"
 #include "engine/virtual_clock.h"
 #include "engine/window.h"
+#include "platform/heap_tuning.h"
 #include "platform/quit_signal.h"
 
 #include <chrono>
@@ -27,8 +28,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -66,7 +69,28 @@ void requireRenderTargetsFit(const renderOptions& chosen) {
 
 }  // namespace
 
+// Seconds since the kernel started this process (a program that executed
+// itself again counts from its first start); negative when unknown.
+double secondsSinceProcessStart() {
+  std::ifstream stat("/proc/self/stat");
+  std::string text;
+  std::getline(stat, text);
+  const size_t nameEnd = text.rfind(')');
+  if (nameEnd == std::string::npos) return -1.0;
+  // After the name: the state is field 3 and the start time field 22.
+  std::istringstream fields(text.substr(nameEnd + 1));
+  std::string field;
+  for (int index = 3; index <= 22 && (fields >> field); ++index) {
+  }
+  if (!fields) return -1.0;
+  timespec now{};
+  if (clock_gettime(CLOCK_BOOTTIME, &now) != 0) return -1.0;
+  const double started = std::stod(field) / static_cast<double>(sysconf(_SC_CLK_TCK));
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9 - started;
+}
+
 int main(int argc, char** argv) {
+  platform::useLargePageHeap(argv);
   renderOptions chosen;
   if (!parseRenderOptions(argc, argv, &chosen)) {
     std::fputs(renderUsage, stdout);
@@ -160,6 +184,7 @@ int main(int argc, char** argv) {
   clock->play();
   loopState state;
   int64_t rendered = 0;
+  double firstFrameDone = -1.0;
   for (const int64_t frame : frames) {
     if (platform::quitSignalled() || !capture.healthy()) break;
     clock->setPosition(
@@ -173,6 +198,8 @@ int main(int argc, char** argv) {
     times.add(scene, std::chrono::duration<double, std::milli>(took).count(),
               scenes::takePassTimes());
     ++rendered;
+    // In --bench runs every pass has finished by now.
+    if (rendered == 1 && chosen.bench) firstFrameDone = secondsSinceProcessStart();
     progress.frameDone();
     if (!keepGoing) break;
   }
@@ -180,7 +207,12 @@ int main(int argc, char** argv) {
 
   const bool written = capture.finish();
   if (!soundtrackCopy.empty()) std::remove(soundtrackCopy.c_str());
-  if (chosen.bench) times.print();
+  if (chosen.bench) {
+    times.print();
+    if (firstFrameDone >= 0.0) {
+      std::printf("\nstart-up and first frame: %.2f s from the process's start\n", firstFrameDone);
+    }
+  }
   std::fflush(stdout);
   std::fprintf(stderr, "amberrender: %lld frames rendered\n", static_cast<long long>(rendered));
   if (!written) std::exit(1);
