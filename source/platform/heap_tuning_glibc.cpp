@@ -30,15 +30,17 @@ constexpr int heapUpTo = 32 << 20;
 void useLargePageHeap(char** argv) {
 #ifndef AMBER_HEAP_IS_SANITIZERS
   const char* tunables = std::getenv("GLIBC_TUNABLES");
-  const std::string current = tunables != nullptr ? tunables : "";
+  const bool given = tunables != nullptr;
+  const std::string current = given ? tunables : "";
   if (current.find(largePagesTunable) == std::string::npos && argv != nullptr) {
     const std::string wanted =
         (current.empty() ? "" : current + ":") + largePagesTunable + "=1";
     if (setenv("GLIBC_TUNABLES", wanted.c_str(), 1) == 0) {
       execv("/proc/self/exe", argv);
-      // Not executed again: go on with the heap as it is.
-      if (tunables != nullptr) {
-        setenv("GLIBC_TUNABLES", tunables, 1);
+      // Not executed again: go on with the heap and the environment as they
+      // were.
+      if (given) {
+        setenv("GLIBC_TUNABLES", current.c_str(), 1);
       } else {
         unsetenv("GLIBC_TUNABLES");
       }

@@ -67,8 +67,6 @@ void requireRenderTargetsFit(const renderOptions& chosen) {
   std::exit(1);
 }
 
-}  // namespace
-
 // Seconds since the kernel started this process (a program that executed
 // itself again counts from its first start); negative when unknown.
 double secondsSinceProcessStart() {
@@ -80,14 +78,16 @@ double secondsSinceProcessStart() {
   // After the name: the state is field 3 and the start time field 22.
   std::istringstream fields(text.substr(nameEnd + 1));
   std::string field;
-  for (int index = 3; index <= 22 && (fields >> field); ++index) {
+  for (int index = 3; index <= 22; ++index) {
+    if (!(fields >> field)) return -1.0;
   }
-  if (!fields) return -1.0;
   timespec now{};
   if (clock_gettime(CLOCK_BOOTTIME, &now) != 0) return -1.0;
   const double started = std::stod(field) / static_cast<double>(sysconf(_SC_CLK_TCK));
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9 - started;
 }
+
+}  // namespace
 
 int main(int argc, char** argv) {
   platform::useLargePageHeap(argv);
