@@ -1,7 +1,3 @@
-// The sanitizer build's runtime options (cmake/sanitizer_runtime.cpp) must
-// keep small heap blocks off the one offset at which the leak check misreads
-// a thread's TLS block and crashes at exit.
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -16,9 +12,10 @@
 
 namespace {
 
-// Mesa's JIT library's thread-local block is 24 bytes, and glibc takes it
-// from malloc. 1024 blocks in a row run through every page offset that
-// chunks of their size class can have.
+// The sanitizer runtime's options (cmake/sanitizer_runtime.cpp) keep Mesa's
+// JIT library's 24-byte TLS block, which glibc takes from malloc, off the
+// page offset where the leak check misreads it and crashes at exit. 1024
+// blocks in a row run through every offset their size class can have.
 TEST(SanitizerRuntime, NoTwentyFourByteBlockStartsSixteenBytesIntoAPage) {
 #ifndef AMBER_TESTS_UNDER_ASAN
   GTEST_SKIP() << "only the sanitizer build's allocator is concerned";

@@ -59,8 +59,7 @@ TEST(AmberRenderBench, ChargesEveryPassOfTheFrameToItsScene) {
   // The passes and the rest of the frame make up the frame: nothing is
   // counted twice or lost (the table rounds to 0.01 ms).
   EXPECT_NEAR(sum, frameMean, 0.01 * static_cast<double>(passes.size()) + 0.01);
-  // From the process's start: at least the frame itself, and not the
-  // machine's uptime.
+  // From the process's start: at least the frame, and not the uptime.
   EXPECT_GE(startUp, frameMean / 1000.0) << result.output;
   EXPECT_LT(startUp, 120.0) << result.output;
 }
@@ -72,9 +71,7 @@ TEST(AmberRenderBench, ChargesEveryPassOfTheFrameToItsScene) {
 #endif
 
 // The renderer (like the show) runs on glibc's large-page heap, unless the
-// user's own tunables say otherwise: the heap of a loaded renderer is on
-// large pages with some other tunable given, and on none with
-// glibc.malloc.hugetlb=0.
+// user's own tunables say otherwise (glibc.malloc.hugetlb=0).
 TEST(AmberRenderHeap, RunsOnLargePagesUnlessTheUserSaysOtherwise) {
 #ifdef AMBER_TESTS_UNDER_ASAN
   GTEST_SKIP() << "the sanitizers' allocator is not glibc's";
