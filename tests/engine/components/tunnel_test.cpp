@@ -52,15 +52,15 @@ class Tunnel : public testing_support::rocketTest {
     glDrawArrays(FWrender::primitiveMode(strip.primitive), 0, vertices);
     FWrender::disableArrays(strip);
     glDisable(GL_BLEND);
-    std::vector<uint8_t> red(static_cast<size_t>(testing_support::kContextWidth) *
+    std::vector<uint8_t> pixels(static_cast<size_t>(testing_support::kContextWidth) *
                              testing_support::kContextHeight * 4);
     glReadPixels(0, 0, testing_support::kContextWidth, testing_support::kContextHeight, GL_RGBA,
-                 GL_UNSIGNED_BYTE, red.data());
+                 GL_UNSIGNED_BYTE, pixels.data());
     glLoadIdentity();
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
-    return red;
+    return pixels;
   }
 
   static void expectVertex(const NGcomp::tunnel& tube, int vertex, float x, float y, float z) {
@@ -208,7 +208,9 @@ TEST_F(Tunnel, DrawnStripCoversThePixelsOfTheWholeStrip) {
     }
     EXPECT_EQ(differing, 0) << (culled ? "culled" : "not culled");
     EXPECT_GT(covered, 500000) << (culled ? "culled" : "not culled");
-    if (!culled) EXPECT_GT(twice, 1000) << "the view shows no pixel drawn twice";
+    if (!culled) {
+      EXPECT_GT(twice, 1000) << "the view shows no pixel drawn twice";
+    }
   }
   glEnable(GL_CULL_FACE);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
