@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 const char* const renderUsage =
     "usage: amberrender [OPTIONS]\n"
@@ -41,20 +42,20 @@ bool parseRenderOptions(int argc, char** argv, renderOptions* chosen) {
   for (int i = 1; i < argc; ++i) {
     const std::string name = argv[i];
     if (name == "--help" || name == "-h") return false;
-    if (name == "--bench") {
-      chosen->bench = true;
-      continue;
-    }
-    if (name == "--no-sound") {
-      chosen->sound = false;
-      continue;
-    }
-    if (name == "--scenes") {
-      chosen->listScenes = true;
-      continue;
-    }
-    if (name == "--full-targets") {
-      chosen->fullTargets = true;
+    // Options without a value set one switch each.
+    struct optionSwitch {
+      const char* option;
+      bool renderOptions::*member;
+      bool value;
+    };
+    const optionSwitch switches[] = {{"--bench", &renderOptions::bench, true},
+                                     {"--no-sound", &renderOptions::sound, false},
+                                     {"--scenes", &renderOptions::listScenes, true},
+                                     {"--full-targets", &renderOptions::fullTargets, true}};
+    const auto* found = std::find_if(std::begin(switches), std::end(switches),
+                                     [&name](const optionSwitch& s) { return name == s.option; });
+    if (found != std::end(switches)) {
+      chosen->*(found->member) = found->value;
       continue;
     }
     if (i + 1 >= argc) refuseRenderOptions(name + " needs a value");

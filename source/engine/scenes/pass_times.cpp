@@ -3,7 +3,6 @@
 #include "api/gl/gl.h"
 
 #include <chrono>
-#include <cstring>
 
 namespace scenes {
 
@@ -43,12 +42,6 @@ void passDone(const char* pass) {
   const clockType::time_point now = clockType::now();
   const double took = std::chrono::duration<double, std::milli>(now - state.last).count();
   state.last = now;
-  for (auto& [name, milliseconds] : state.passes) {
-    if (std::strcmp(name, pass) == 0) {
-      milliseconds += took;
-      return;
-    }
-  }
   state.passes.emplace_back(pass, took);
 }
 

@@ -17,12 +17,12 @@ void timePasses(bool on);
 void startPassClock();
 
 // Charges the time since the previous mark (or the frame's start) to
-// `pass`, a string that lives as long as the program. Marks with the same
-// name in one frame add up.
+// `pass`, a string that lives as long as the program.
 void passDone(const char* pass);
 
-// The frame's passes in the order they were first marked, milliseconds
-// each, and starts a new frame's list. Empty when timing is off.
+// The frame's marks in order, milliseconds each (a name marked twice comes
+// twice; the benchmark's table adds them up), and starts a new frame's list.
+// Empty when timing is off.
 std::vector<std::pair<const char*, double>> takePassTimes();
 
 }  // namespace scenes
