@@ -52,12 +52,32 @@ picture offlineFrame(int width, int height) {
   return readRgbPicture(folder + "/frame_000030.png");
 }
 
-// `window` is "root" or an X window id.
-picture screenshot(const std::string& display, const std::string& window) {
+// A shot of the whole screen, or of `crop` ("WxH+X+Y") within it. Always
+// of the root window: import waits for a named window to be mapped, and a
+// show that hid its window behind a message box would keep it waiting.
+picture screenshot(const std::string& display, const std::string& crop = "") {
   const std::string path = testing_support::makeTempFolder() + "/shot.png";
-  runCommand("DISPLAY=" + display + " import -window " + window + " png24:" + path +
+  runCommand("DISPLAY=" + display + " import -window root " +
+             (crop.empty() ? "" : "-crop " + crop + " +repage ") + "png24:" + path +
              " 2>/dev/null");
   return readRgbPicture(path);
+}
+
+// Where window `id` shows on the screen, as "WxH+X+Y"; "" while it is not
+// mapped.
+std::string viewableArea(const std::string& display, const std::string& id) {
+  const std::string info =
+      runCommand("DISPLAY=" + display + " xwininfo -id " + id + " 2>/dev/null").output;
+  if (info.find("Map State: IsViewable") == std::string::npos) return "";
+  const auto field = [&info](const char* name) {
+    const size_t at = info.find(name);
+    return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + std::strlen(name));
+  };
+  const int x = field("Absolute upper-left X:"), y = field("Absolute upper-left Y:");
+  const int width = field("Width:"), height = field("Height:");
+  if (x < 0 || y < 0 || width <= 0 || height <= 0) return "";
+  return std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(x) + "+" +
+         std::to_string(y);
 }
 
 struct pictureArea {
@@ -133,7 +153,7 @@ std::vector<std::string> showArguments(const std::vector<std::string>& options) 
 }
 
 // Waits until the show's window on `display` shows `expected` in `area`
-// (shots of `window`: "root" or the window named by the caption), pressing
+// (shots of the whole screen or of the window named by the caption), pressing
 // OK on the swap warning when it comes. Returns the last difference.
 std::string awaitPicture(childProcess& show, const std::string& display, bool wholeScreen,
                          const pictureArea& area, const picture& expected) {
@@ -141,12 +161,13 @@ std::string awaitPicture(childProcess& show, const std::string& display, bool wh
   const auto deadline = std::chrono::steady_clock::now() + 120s;
   while (show.running() && std::chrono::steady_clock::now() < deadline) {
     if (show.log().find(swapWarning) != std::string::npos) confirmSwapWarning(display);
-    const std::string window = wholeScreen ? "root" : windowTitled(display, "Amber Pudding");
-    if (window.empty()) {
+    const std::string window = wholeScreen ? "" : windowTitled(display, "Amber Pudding");
+    const std::string crop = window.empty() ? "" : viewableArea(display, window);
+    if (!wholeScreen && crop.empty()) {
       std::this_thread::sleep_for(1s);
       continue;
     }
-    difference = compareShot(screenshot(display, window), area, expected);
+    difference = compareShot(screenshot(display, crop), area, expected);
     if (difference.empty()) return "";
     std::this_thread::sleep_for(1s);
   }

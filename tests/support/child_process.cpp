@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,6 +30,7 @@ bool childProcess::start(const std::vector<std::string>& arguments, const std::s
   }
   if (child_ == 0) {
     setpgid(0, 0);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);  // a killed test leaves no show or server behind
     if (chdir(folder.c_str()) != 0) _exit(120);
     const int logFile = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (logFile < 0 || dup2(logFile, STDERR_FILENO) < 0 || dup2(logFile, STDOUT_FILENO) < 0) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 // Runs tools the way a user's shell would, for the tests of the programs.
@@ -11,7 +12,12 @@ struct commandResult {
 };
 
 // Runs `command` with /bin/sh and waits for it, collecting its standard
-// output (redirect stderr in the command to collect or capture that too).
-commandResult runCommand(const std::string& command);
+// output (redirect stderr in the command to collect that too). Standard
+// input is /dev/null. What the command writes on stderr is passed on to
+// ours once it ends, so nothing it leaves behind holds the test runner's
+// pipe. After `limit` the command's process group is killed and the
+// status is -1: a hung tool fails its test instead of stalling the suite.
+commandResult runCommand(const std::string& command,
+                         std::chrono::seconds limit = std::chrono::seconds(240));
 
 }  // namespace testing_support

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,9 +41,15 @@ bool xvfbServer::start(const char* screen, const char* extraOption) {
   server_ = fork();
   if (server_ == 0) {
     close(pipeEnds[0]);
-    // Its notes (display numbers already taken by others) are not ours.
+    // Gone with the test even when the test runner kills it, and never
+    // holding the runner's output pipe: its notes (display numbers already
+    // taken by others) are not ours.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     const int quiet = open("/dev/null", O_WRONLY);
-    if (quiet >= 0) dup2(quiet, STDERR_FILENO);
+    if (quiet >= 0) {
+      dup2(quiet, STDOUT_FILENO);
+      dup2(quiet, STDERR_FILENO);
+    }
     const std::string fd = std::to_string(pipeEnds[1]);
     execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-nolisten",
           "tcp", extraOption, static_cast<char*>(nullptr));
@@ -68,7 +75,16 @@ bool xvfbServer::start(const char* screen, const char* extraOption) {
 void xvfbServer::stop() {
   if (server_ > 0) {
     kill(server_, SIGTERM);
-    waitpid(server_, nullptr, 0);
+    // Five seconds to close down, then no more waiting.
+    bool ended = false;
+    for (int tries = 0; tries < 500 && !ended; ++tries) {
+      ended = waitpid(server_, nullptr, WNOHANG) != 0;
+      if (!ended) usleep(10000);
+    }
+    if (!ended) {
+      kill(server_, SIGKILL);
+      waitpid(server_, nullptr, 0);
+    }
   }
   server_ = 0;
   display_.clear();

@@ -20,7 +20,7 @@ class xvfbServer {
   // the reason in failure(), when Xvfb is missing or does not come up within
   // 10 s. Blocks until the server is ready.
   bool start(const char* screen = "1280x1024x24", const char* extraOption = nullptr);
-  // Ends the server (SIGTERM, then waits for it). Safe to call twice.
+  // Ends the server (SIGTERM; SIGKILL after 5 s). Safe to call twice.
   void stop();
 
   // ":N" once started, "" otherwise.
