@@ -16,8 +16,9 @@
 uniform sampler2D tex0;           // lit colour (scene attachment 0)
 uniform sampler2D illumMapPhong;  // diffuse, specular, highlight; alpha 1 off the geometry
 uniform sampler2D illumMapSSAO;   // ambient visibility
-uniform float blurRadius;         // bloom reach, texture units
-uniform float SSAORadius;         // occlusion softening, texture units
+uniform float blurRadius;         // bloom reach, texture units of the full layout
+uniform float SSAORadius;         // occlusion softening, the same units
+uniform vec2 layoutScale;         // full layout's side / this target's width, height
 uniform float bias;               // bloom threshold scale
 uniform float bloomLevel;
 uniform float exposure;
@@ -38,7 +39,7 @@ void main() {
   for (int i = 0; i < 8; ++i) {
     float angle = 0.785398 * float(i) + 0.392699;
     float reach = (i - (i / 2) * 2 == 0) ? 1.0 : 0.5;
-    vec2 offset = vec2(cos(angle), sin(angle)) * SSAORadius * reach;
+    vec2 offset = vec2(cos(angle), sin(angle)) * layoutScale * SSAORadius * reach;
     visibility += sampleLevel(illumMapSSAO, uv + offset, 1.0).r;
   }
   visibility /= 10.0;
@@ -54,7 +55,7 @@ void main() {
   vec3 gathered = sampleLevel(tex0, uv, 4.0).rgb * 2.0;
   for (int i = 0; i < 6; ++i) {
     float angle = 1.0471976 * float(i);
-    vec2 offset = vec2(cos(angle), sin(angle)) * blurRadius;
+    vec2 offset = vec2(cos(angle), sin(angle)) * layoutScale * blurRadius;
     gathered += sampleLevel(tex0, uv + offset, 3.0).rgb;
   }
   gathered /= 8.0;

@@ -5,17 +5,17 @@
 #version 120
 
 uniform sampler2D tex0;  // the greeting's text: white, coverage in alpha
-uniform sampler2D zmap;  // depth of the scene pass, targetSide square
+uniform sampler2D zmap;  // depth of the scene pass, targetSize texels
 
 varying vec4 vertexColor;
 
-uniform float targetSide;  // side of the scene target in texels
+uniform vec2 targetSize;  // width and height of the scene target in texels
 const vec3 ink = vec3(1.0, 0.95, 0.84);
 const vec3 shade = vec3(0.02, 0.08, 0.11);
 const vec2 shadowOffset = vec2(0.004, 0.004);
 
 void main() {
-  float sceneDepth = texture2D(zmap, gl_FragCoord.xy / targetSide).r;
+  float sceneDepth = texture2D(zmap, gl_FragCoord.xy / targetSize).r;
   if (gl_FragCoord.z > sceneDepth) discard;
 
   vec2 st = gl_TexCoord[0].st;

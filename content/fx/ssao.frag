@@ -21,14 +21,14 @@ uniform vec2 resolution;      // viewport size in pixels
 
 varying vec2 screenPosition;
 
-uniform float targetSide;    // side of the scene target in texels
+uniform vec2 targetSize;     // width and height of the scene target in texels
 const float background = 2.0;
 
 // The packed depth must not be filtered: always the nearest texel of the
 // full-size level (a bias of -16 keeps scattered kernel taps off the
 // mipmaps their uneven derivatives would otherwise pick).
 float depthAt(vec2 uv) {
-  vec2 texelCentre = (floor(uv * targetSide) + 0.5) / targetSide;
+  vec2 texelCentre = (floor(uv * targetSize) + 0.5) / targetSize;
   vec4 texel = texture2D(depthTex, texelCentre, -16.0);
   if (texel.a > 0.5) return background;
   return (texel.r * 255.0 + texel.g) / 255.0;
@@ -59,7 +59,7 @@ void main() {
   tangent = normalize(tangent);
   mat3 basis = mat3(tangent, cross(normal, tangent), normal);
 
-  vec2 uvPerScreen = 0.5 * resolution / targetSide;
+  vec2 uvPerScreen = 0.5 * resolution / targetSize;
   float range = max(radius2, 1e-6);
   float surfaceBias = 0.05 / far;
   float occlusion = 0.0;

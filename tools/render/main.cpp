@@ -57,13 +57,15 @@ bool writeSoundtrack(const std::string& path) {
 // Ends with status 1 before rendering when the driver cannot hold the
 // picture in its render targets.
 void requireRenderTargetsFit(const renderOptions& chosen) {
-  const int32_t side = FWrender::renderTargetSideFor(chosen.width, chosen.height);
+  const FWrender::renderTargetSize size =
+      FWrender::renderTargetSizeFor(chosen.width, chosen.height);
+  const int32_t longest = size.width > size.height ? size.width : size.height;
   const int32_t largest = FWrender::largestRenderTargetSide();
-  if (side <= FWrender::smallestRenderTargetSide || side <= largest) return;
+  if (longest <= FWrender::smallestRenderTargetSide || longest <= largest) return;
   std::fprintf(stderr,
                "amberrender: %dx%d needs render targets of %d x %d pixels; this OpenGL allows "
                "at most %d x %d\n",
-               chosen.width, chosen.height, side, side, largest, largest);
+               chosen.width, chosen.height, size.width, size.height, largest, largest);
   std::exit(1);
 }
 

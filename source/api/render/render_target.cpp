@@ -44,19 +44,19 @@ std::unique_ptr<texture> depthTexture() {
   return made;
 }
 
-void createStorage(texture& target, int32_t side) {
+void createStorage(texture& target, renderTargetSize size) {
   if (target.glId != 0) return;
-  target.params.width = side;
-  target.params.height = side;
+  target.params.width = size.width;
+  target.params.height = size.height;
   target.glId = gfx::createTexture(target.params, nullptr);
 }
 
 // A colour texture that no pass samples below full size: one level, no
 // mipmap storage to fill, and a complete texture for its trilinear filter.
-void createSingleLevelStorage(texture& target, int32_t side) {
+void createSingleLevelStorage(texture& target, renderTargetSize size) {
   if (target.glId != 0) return;
   target.params.generateMipmap = false;
-  createStorage(target, side);
+  createStorage(target, size);
   glBindTexture(GL_TEXTURE_2D, target.glId);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
   glBindTexture(GL_TEXTURE_2D, 0);
@@ -116,20 +116,24 @@ void assemble(RenderTarget& target) {
 
 namespace {
 
-int32_t powerOfTwoHolding(int32_t width, int32_t height, int32_t smallest) {
+int32_t powerOfTwoHolding(int32_t length, int32_t smallest) {
   int32_t side = smallest;
-  while (side < width || side < height) side *= 2;
+  while (side < length) side *= 2;
   return side;
 }
 
 }  // namespace
 
-int32_t renderTargetSideFor(int32_t width, int32_t height) {
-  return powerOfTwoHolding(width, height, compactRenderTargets ? 1 : smallestRenderTargetSide);
+renderTargetSize renderTargetSizeFor(int32_t width, int32_t height) {
+  if (!compactRenderTargets) {
+    const int32_t side = fullLayoutSideFor(width, height);
+    return {side, side};
+  }
+  return {powerOfTwoHolding(width, 1), powerOfTwoHolding(height, 1)};
 }
 
 int32_t fullLayoutSideFor(int32_t width, int32_t height) {
-  return powerOfTwoHolding(width, height, smallestRenderTargetSide);
+  return powerOfTwoHolding(width > height ? width : height, smallestRenderTargetSide);
 }
 
 int32_t largestRenderTargetSide() {
@@ -146,9 +150,12 @@ int32_t largestRenderTargetSide() {
 std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments,
                                                  uint32_t sampledCoarser) {
   auto target = std::make_unique<RenderTarget>();
-  target->side = renderTargetSideFor(gfx::screenWidth, gfx::screenHeight);
+  const renderTargetSize size = renderTargetSizeFor(gfx::screenWidth, gfx::screenHeight);
+  target->width = size.width;
+  target->height = size.height;
   target->fullLayoutSide = fullLayoutSideFor(gfx::screenWidth, gfx::screenHeight);
-  if (target->side > smallestRenderTargetSide && target->side > largestRenderTargetSide()) {
+  const int32_t longest = size.width > size.height ? size.width : size.height;
+  if (longest > smallestRenderTargetSide && longest > largestRenderTargetSide()) {
     throw framebufferFailure;
   }
   const int32_t requested = requestedAttachments > 0 ? requestedAttachments : 0;
@@ -162,13 +169,13 @@ std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments,
     target->mipmapped.push_back(mipmapped);
     target->colourTextures.push_back(colourTexture());
     if (mipmapped) {
-      createStorage(*target->colourTextures.back(), target->side);
+      createStorage(*target->colourTextures.back(), size);
     } else {
-      createSingleLevelStorage(*target->colourTextures.back(), target->side);
+      createSingleLevelStorage(*target->colourTextures.back(), size);
     }
   }
   target->depthTexture = depthTexture();
-  createStorage(*target->depthTexture, target->side);
+  createStorage(*target->depthTexture, size);
   target->drawBuffers.assign(static_cast<size_t>(target->colourCount), GL_NONE);
 
   if (!framebufferEntryPointsPresent()) {

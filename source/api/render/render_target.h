@@ -9,25 +9,32 @@
 
 namespace FWrender {
 
-// Render targets are square: users draw into a window-sized corner and scale
-// texture coordinates by size / side. In the full layout the side is 2048
-// for every picture that fits, else the smallest power of two that holds
-// the picture.
+// Users draw into a window-sized corner of a render target and scale
+// texture coordinates by size / the target's width and height. In the full
+// layout targets are square, 2048 for every picture that fits, else the
+// smallest power of two that holds the picture.
 constexpr int32_t smallestRenderTargetSide = 2048;
 
-// True (the default): targets are the smallest power of two that holds the
-// picture, and only the attachments their users sample below full size get
-// mipmaps (see createRenderTarget). False: the full layout, 2048 and up with
-// every colour attachment's mipmaps regenerated on every leave; kept to
-// compare pictures against. Decide before the first target is created.
+// True (the default): each side of a target is the smallest power of two
+// that holds that side of the picture (1024 x 512 for 640 x 480, 2048 x 1024
+// for 1280 x 720), and only the attachments their users sample below full
+// size get mipmaps (see createRenderTarget). False: the full layout, square
+// 2048 and up with every colour attachment's mipmaps regenerated on every
+// leave; kept to compare pictures against. Decide before the first target
+// is created.
 extern bool compactRenderTargets;
 
 // Every colour attachment: the mipmap mask of the full layout.
 constexpr uint32_t everyAttachment = 0xFFFFFFFFu;
 
-// The side of the targets for a width x height picture, in the layout that
+struct renderTargetSize {
+  int32_t width = 0;
+  int32_t height = 0;
+};
+
+// The size of the targets for a width x height picture, in the layout that
 // compactRenderTargets chooses. Cheap.
-int32_t renderTargetSideFor(int32_t width, int32_t height);
+renderTargetSize renderTargetSizeFor(int32_t width, int32_t height);
 
 // The side of the full layout for a width x height picture, whatever
 // compactRenderTargets says. Cheap.
@@ -43,9 +50,11 @@ extern bool framebufferReady;
 // An off-screen framebuffer object with colour textures on attachments
 // 0 .. colourCount - 1 (all of them draw buffers) and a depth texture.
 struct RenderTarget {
-  int32_t side = smallestRenderTargetSide;  // width and height of every texture
+  int32_t width = smallestRenderTargetSide;  // of every texture
+  int32_t height = smallestRenderTargetSide;
   // The side the full layout would give the same picture: distances that
-  // shaders take in texture units are scaled by fullLayoutSide / side, so a
+  // shaders take in texture units of the full layout are scaled by
+  // fullLayoutSide / width across and fullLayoutSide / height up, so a
   // compact target shows them as long as the full layout does.
   int32_t fullLayoutSide = smallestRenderTargetSide;
   int32_t colourCount = 0;  // requested count modulo 15
@@ -62,14 +71,14 @@ struct RenderTarget {
 
 // Creates the textures (RGBA8 with mipmaps; 32-bit depth) and assembles and
 // checks the framebuffer, sized for the window (gfx::screenWidth x
-// screenHeight). Bit i of `sampledCoarser` says that a later pass samples
+// screenHeight, see renderTargetSizeFor). Bit i of `sampledCoarser` says that a later pass samples
 // colour attachment i below its full size; with compactRenderTargets the
 // other attachments keep one level only (their maximum level is 0, so no
 // filter can read a stale mipmap) and are not regenerated on leave. Throws 1
 // when framebuffer objects are missing, the window is larger than the
-// driver's limit or the framebuffer is incomplete. At side 2048, about
+// driver's limit or the framebuffer is incomplete. At 2048 x 2048, about
 // 21 MiB of texture memory per mipmapped colour attachment plus 32 MiB for
-// depth (a quarter of that per halving). Needs a current context.
+// depth (half of that per halved side). Needs a current context.
 std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments,
                                                  uint32_t sampledCoarser = everyAttachment);
 

@@ -177,7 +177,8 @@ void drawGreetingsText() {
   program->begin();
   gfx::setUniform(program->shader, "zmap", int32_t{1});
   if (sceneTarget != nullptr) {
-    gfx::setUniform(program->shader, "targetSide", static_cast<float>(sceneTarget->side));
+    gfx::setUniform(program->shader, "targetSize", static_cast<float>(sceneTarget->width),
+                    static_cast<float>(sceneTarget->height));
   }
   for (NGcomp::pointsprite* label : state.labels) label->draw();
   program->end();

@@ -46,23 +46,24 @@ chain& postChain() {
   return state;
 }
 
-// Covers the picture area and samples the same area of the (square) scene
-// target that the scene was drawn into with the display viewport. The range starts
+// Covers the picture area and samples the same area of the scene target
+// that the scene was drawn into with the display viewport. The range starts
 // at the viewport's origin, so a letterboxed picture (whose viewport sits
 // above the bottom bar) samples where it was drawn; without bars the origin
 // is (0, 0).
-void layOutOverlay(gfx::screenQuad& quad, int32_t targetSide) {
-  const float side = static_cast<float>(targetSide);
+void layOutOverlay(gfx::screenQuad& quad, const FWrender::RenderTarget& target) {
+  const float width = static_cast<float>(target.width);
+  const float height = static_cast<float>(target.height);
   quad.pixelMode = 1;
   gfx::layoutScreenQuad(quad);
   quad.x = 0.0f;
   quad.y = 0.0f;
   quad.scaleX = static_cast<float>(gfx::viewportWidth);
   quad.scaleY = static_cast<float>(gfx::viewportHeight);
-  quad.s0 = static_cast<float>(gfx::viewportX) / side;
-  quad.s1 = static_cast<float>(gfx::viewportX + gfx::viewportWidth) / side;
-  quad.t0 = static_cast<float>(gfx::viewportY + gfx::viewportHeight) / side;
-  quad.t1 = static_cast<float>(gfx::viewportY) / side;
+  quad.s0 = static_cast<float>(gfx::viewportX) / width;
+  quad.s1 = static_cast<float>(gfx::viewportX + gfx::viewportWidth) / width;
+  quad.t0 = static_cast<float>(gfx::viewportY + gfx::viewportHeight) / height;
+  quad.t1 = static_cast<float>(gfx::viewportY) / height;
 }
 
 // Puts `texture` on `unit` of the quad when the machine has that unit.
@@ -120,7 +121,8 @@ void setOcclusionUniforms(const chain& state, const float* projection) {
   gfx::setUniform(program, "far", farPlane);
   gfx::setUniform(program, "fov", fieldOfViewRadians);
   gfx::setUniform(program, "aspectRatio", aspectRatio);
-  gfx::setUniform(program, "targetSide", static_cast<float>(sceneTarget->side));
+  gfx::setUniform(program, "targetSize", static_cast<float>(sceneTarget->width),
+                  static_cast<float>(sceneTarget->height));
   setMatrixUniform(program, "projectionMatrix", projection);
 }
 
@@ -132,11 +134,13 @@ void setCompositeUniforms(const chain& state) {
   if (state.ssao != nullptr) state.ssao->valuesNow(radii);
   float tone[3] = {0.0f, 0.0f, 0.0f};
   if (state.hdr != nullptr) state.hdr->vectorNow(tone);
-  // Both radii are texture units of the full layout's target.
-  const float layout = static_cast<float>(sceneTarget->fullLayoutSide) /
-                       static_cast<float>(sceneTarget->side);
-  gfx::setUniform(program, "blurRadius", blurRadius / 1024.0f * layout);
-  gfx::setUniform(program, "SSAORadius", (radii[2] / 1024.0f + 0.005f) * layout);
+  // Both radii are texture units of the full layout's square target; the
+  // shader scales them to this target's width and height.
+  const float fullSide = static_cast<float>(sceneTarget->fullLayoutSide);
+  gfx::setUniform(program, "blurRadius", blurRadius / 1024.0f);
+  gfx::setUniform(program, "SSAORadius", radii[2] / 1024.0f + 0.005f);
+  gfx::setUniform(program, "layoutScale", fullSide / static_cast<float>(sceneTarget->width),
+                  fullSide / static_cast<float>(sceneTarget->height));
   gfx::setUniform(program, "illumMapPhong", int32_t{1});
   gfx::setUniform(program, "illumMapSSAO", int32_t{2});
   gfx::setUniform(program, "bias", tone[0] / 100.0f + 1.0f);
@@ -177,8 +181,8 @@ void setupPostProcessing() {
 
   gfx::screenQuad& postfxQuad = *state.postfx->quad;
   gfx::screenQuad& ssaoMapQuad = *state.ssaoMap->quad;
-  layOutOverlay(postfxQuad, sceneTarget->side);
-  layOutOverlay(ssaoMapQuad, sceneTarget->side);
+  layOutOverlay(postfxQuad, *sceneTarget);
+  layOutOverlay(ssaoMapQuad, *sceneTarget);
 
   const auto& scene = sceneTarget->colourTextures;
   putOnUnit(postfxQuad, 0, scene[0].get());

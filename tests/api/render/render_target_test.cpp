@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -156,34 +157,43 @@ TEST_F(RenderTargets, DrawnIntoThenSampledAfterLeaving) {
 
 TEST_F(RenderTargets, CompactTargetsHoldThePictureAndMipmapOnlyWhatIsReadCoarser) {
   FWrender::compactRenderTargets = true;
-  EXPECT_EQ(FWrender::renderTargetSideFor(640, 480), 1024);
-  EXPECT_EQ(FWrender::renderTargetSideFor(1024, 576), 1024);
-  EXPECT_EQ(FWrender::renderTargetSideFor(1366, 768), 2048);
-  EXPECT_EQ(FWrender::renderTargetSideFor(2049, 16), 4096);
+  const auto sizeFor = [](int32_t width, int32_t height) {
+    const FWrender::renderTargetSize size = FWrender::renderTargetSizeFor(width, height);
+    return std::make_pair(size.width, size.height);
+  };
+  EXPECT_EQ(sizeFor(640, 480), std::make_pair(1024, 512));
+  EXPECT_EQ(sizeFor(1024, 576), std::make_pair(1024, 1024));
+  EXPECT_EQ(sizeFor(1366, 768), std::make_pair(2048, 1024));
+  EXPECT_EQ(sizeFor(2049, 16), std::make_pair(4096, 16));
+  EXPECT_EQ(FWrender::fullLayoutSideFor(16, 2049), 4096);
 
-  auto target = FWrender::createRenderTarget(2, 1u << 0);  // the window is 1024 x 768
-  ASSERT_EQ(target->side, 1024);
+  gfx::setupViewport(1280, 720, gfx::aspect16by9);
+  auto target = FWrender::createRenderTarget(2, 1u << 0);
+  ASSERT_EQ(target->width, 2048);
+  ASSERT_EQ(target->height, 1024);
+  EXPECT_EQ(target->fullLayoutSide, 2048);
   EXPECT_EQ(target->mipmapped, (std::vector<bool>{true, false}));
   FWrender::enter(*target);
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  drawRegion(1, 0.5f, 0, 0.0f, 1024, 576);
+  drawRegion(1, 0.5f, 0, 0.0f, 1280, 720);
   FWrender::leave(*target);
 
   // The mipmapped attachment's 1 x 1 level averages the picture; the other
   // one is a single level (no filter can reach a stale mipmap) that holds it.
   glBindTexture(GL_TEXTURE_2D, target->colourTextures[0]->glId);
   uint8_t smallest[4];
-  glGetTexImage(GL_TEXTURE_2D, 10, GL_RGBA, GL_UNSIGNED_BYTE, smallest);
-  EXPECT_NEAR(smallest[0], 255.0 * 576 / 1024, 12);
+  glGetTexImage(GL_TEXTURE_2D, 11, GL_RGBA, GL_UNSIGNED_BYTE, smallest);
+  EXPECT_NEAR(smallest[0], 255.0 * 1280 * 720 / (2048.0 * 1024.0), 12);
   glBindTexture(GL_TEXTURE_2D, target->colourTextures[1]->glId);
   GLint maxLevel = -1;
   glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, &maxLevel);
   EXPECT_EQ(maxLevel, 0);
-  std::vector<uint8_t> pixels(1024 * 1024 * 4);
+  std::vector<uint8_t> pixels(2048 * 1024 * 4);
   glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-  EXPECT_EQ(pixels[(575 * 1024 + 1023) * 4], 255);
-  EXPECT_EQ(pixels[(576 * 1024 + 1023) * 4], 0);
+  EXPECT_EQ(pixels[(719 * 2048 + 1279) * 4], 255);
+  EXPECT_EQ(pixels[(720 * 2048 + 1279) * 4], 0);
+  EXPECT_EQ(pixels[(719 * 2048 + 1280) * 4], 0);
   glBindTexture(GL_TEXTURE_2D, 0);
   FWrender::release(target);
 }

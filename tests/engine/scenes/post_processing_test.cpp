@@ -19,6 +19,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -50,10 +51,7 @@ TEST_F(PostProcessing, AllZeroTracksGiveNeutralUniformsAndTheFixedValues) {
   EXPECT_EQ(uniformValue("ssao_2", "radius"), 0.0f);
   EXPECT_EQ(uniformValue("ssao_2", "radius2"), 0.0f);
   EXPECT_EQ(uniformValue("hdr_process", "blurRadius"), 0.0f);
-  // The radii are texture units of the full layout, twice the compact
-  // target's here.
-  ASSERT_EQ(scenes::sceneTarget->fullLayoutSide, 2 * scenes::sceneTarget->side);
-  EXPECT_FLOAT_EQ(uniformValue("hdr_process", "SSAORadius"), 2 * 0.005f);
+  EXPECT_FLOAT_EQ(uniformValue("hdr_process", "SSAORadius"), 0.005f);
   EXPECT_EQ(uniformValue("hdr_process", "bias"), 1.0f);
   EXPECT_EQ(uniformValue("hdr_process", "bloomLevel"), 1.0f);
   EXPECT_EQ(uniformValue("hdr_process", "exposure"), 1.0f);
@@ -103,20 +101,21 @@ TEST_F(PostProcessing, TrackValuesAreScaledIntoTheUniforms) {
   drawFrame(1.0f);
   EXPECT_FLOAT_EQ(uniformValue("ssao_2", "radius"), 2.5f);
   EXPECT_FLOAT_EQ(uniformValue("ssao_2", "radius2"), 2.5f / (1.5f * 800.0f));
-  EXPECT_FLOAT_EQ(uniformValue("hdr_process", "blurRadius"), 2 * 4.0f / 1024.0f);
-  EXPECT_FLOAT_EQ(uniformValue("hdr_process", "SSAORadius"), 2 * (2.0f / 1024.0f + 0.005f));
+  EXPECT_FLOAT_EQ(uniformValue("hdr_process", "blurRadius"), 4.0f / 1024.0f);
+  EXPECT_FLOAT_EQ(uniformValue("hdr_process", "SSAORadius"), 2.0f / 1024.0f + 0.005f);
   EXPECT_FLOAT_EQ(uniformValue("hdr_process", "bias"), 1.1f);
   EXPECT_FLOAT_EQ(uniformValue("hdr_process", "bloomLevel"), 1.3f);
   EXPECT_FLOAT_EQ(uniformValue("hdr_process", "exposure"), 0.6f);
 }
 
 TEST_F(PostProcessing, OverlaysCoverTheViewportAndSampleItsCornerOfTheTargets) {
-  // A 1024 x 576 picture with no bars.
-  gfx::setupViewport(1024, 576, gfx::aspect16by9);
+  // A 1280 x 720 picture with no bars.
+  gfx::setupViewport(1280, 720, gfx::aspect16by9);
   ASSERT_FALSE(gfx::letterbox);
   buildChain();
-  // The compact targets: the smallest power of two that holds the picture.
-  ASSERT_EQ(scenes::sceneTarget->side, 1024);
+  // The compact targets: the smallest powers of two that hold the picture.
+  ASSERT_EQ(scenes::sceneTarget->width, 2048);
+  ASSERT_EQ(scenes::sceneTarget->height, 1024);
   for (const char* name : {"postfx", "ssaoMap_mipmap"}) {
     SCOPED_TRACE(name);
     NGcomp::sprite* sprite = overlay(name);
@@ -127,13 +126,24 @@ TEST_F(PostProcessing, OverlaysCoverTheViewportAndSampleItsCornerOfTheTargets) {
     EXPECT_EQ(quad.alignment, 0);
     EXPECT_EQ(quad.x, 0.0f);
     EXPECT_EQ(quad.y, 0.0f);
-    EXPECT_EQ(quad.scaleX, 1024.0f);
-    EXPECT_EQ(quad.scaleY, 576.0f);
+    EXPECT_EQ(quad.scaleX, 1280.0f);
+    EXPECT_EQ(quad.scaleY, 720.0f);
     EXPECT_EQ(quad.s0, 0.0f);
-    EXPECT_EQ(quad.s1, 1.0f);
-    EXPECT_EQ(quad.t0, 0.5625f);  // top edge
-    EXPECT_EQ(quad.t1, 0.0f);      // bottom edge
+    EXPECT_EQ(quad.s1, 0.625f);
+    EXPECT_EQ(quad.t0, 0.703125f);  // top edge
+    EXPECT_EQ(quad.t1, 0.0f);        // bottom edge
   }
+  // Distances the shaders take in the full layout's texture units (2048
+  // square) are scaled to the target's width and height.
+  drawFrame(1.0f);
+  const auto pair = [this](const char* programName, const char* uniform) {
+    const GLuint object = program(programName)->shader->program;
+    float value[2] = {0.0f, 0.0f};
+    ext::glGetUniformfv(object, ext::glGetUniformLocation(object, uniform), value);
+    return std::make_pair(value[0], value[1]);
+  };
+  EXPECT_EQ(pair("hdr_process", "layoutScale"), std::make_pair(1.0f, 2.0f));
+  EXPECT_EQ(pair("ssao_2", "targetSize"), std::make_pair(2048.0f, 1024.0f));
 
   // The sampler units: the occlusion pass reads colour, normals, noise and
   // depth; the composite colour, illumination and occlusion.
