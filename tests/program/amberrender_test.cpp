@@ -77,7 +77,8 @@ TEST(AmberRender, RefusesUnclearRequests) {
   for (const char* arguments : {"", "--png /tmp/x --bench", "--size 10x10 --bench",
                                 "--fps 0 --bench", "--fps 25/0 --bench", "--from -1 --bench",
                                 "--whatever --bench", "--from 5 --to 4 --bench",
-                                "--at 3 --bench", "--at 3,x --png /tmp/x", "--crf 52 --bench"}) {
+                                "--at 3 --bench", "--at 3,x --png /tmp/x", "--crf 52 --bench",
+                                "--preset 'fast;rm' --video x.mp4"}) {
     const commandResult result = run(arguments);
     EXPECT_EQ(result.status, 2) << arguments << "\n" << result.output;
     EXPECT_NE(result.output.find("usage: amberrender"), std::string::npos) << arguments;

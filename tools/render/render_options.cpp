@@ -20,6 +20,8 @@ const char* const renderUsage =
     "                   (H.264 4:2:0: width and height must be even, odd sizes are refused)\n"
     "  --no-sound       the video without the soundtrack (parts to be joined)\n"
     "  --crf N          H.264 quality for --video, 0 (lossless) to 51 (default 18)\n"
+    "  --preset NAME    x264 speed for --video, ultrafast to veryslow (default medium):\n"
+    "                   faster presets make larger files of the same quality\n"
     "  --bench          render without writing and print frame times per scene,\n"
     "                   then per pass of each scene (the GL finishes every pass)\n"
     "  --scenes         print the moment and the scene of every frame, draw nothing\n"
@@ -108,6 +110,17 @@ bool parseRenderOptions(int argc, char** argv, renderOptions* chosen) {
         refuseRenderOptions("--crf wants a whole number from 0 to 51, not \"" + value + "\"");
       }
       chosen->crf = static_cast<int>(quality);
+    } else if (name == "--preset") {
+      static const char* const presets[] = {"ultrafast", "superfast", "veryfast",
+                                            "faster",    "fast",      "medium",
+                                            "slow",      "slower",    "veryslow"};
+      bool known = false;
+      for (const char* preset : presets) known = known || value == preset;
+      if (!known) {
+        refuseRenderOptions("--preset wants one of x264's presets, ultrafast to veryslow, not \"" +
+                            value + "\"");
+      }
+      chosen->preset = value;
     } else if (name == "--pack") {
       chosen->pack = value;
     } else {
