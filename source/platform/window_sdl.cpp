@@ -1,6 +1,7 @@
 #include "platform/window.h"
 
 #include "platform/display_connection.h"
+#include "platform/driver_configs.h"
 #include "platform/quit_signal.h"
 #include "platform/wayland_seat.h"
 #include "platform/wgl.h"
@@ -128,12 +129,18 @@ std::string wglExtensionString;
 
 bool hasMultisampleFormats() {
   if (multisampleCapability == capability::unknown) {
-    pixelFormat format;
-    format.samples = 2;
-    bool works = formatWorks(format);
-    if (!works) {
-      format.samples = 4;
+    // The driver's list answers at once; a trial context only where it
+    // cannot be asked.
+    const listedAnswer listed = listedMultisampleConfigs(2);
+    bool works = listed == listedAnswer::some;
+    if (listed == listedAnswer::unknown) {
+      pixelFormat format;
+      format.samples = 2;
       works = formatWorks(format);
+      if (!works) {
+        format.samples = 4;
+        works = formatWorks(format);
+      }
     }
     multisampleCapability = works ? capability::present : capability::absent;
   }
