@@ -19,9 +19,9 @@ struct renderOptions {
   std::string pngFolder;
   std::string videoFile;
   std::string soundtrackFile;  // --soundtrack: write the song file and stop
-  int crf = 18;                 // x264 quality, 0 = lossless
-  std::string preset = "medium";  // x264 speed against file size
-  bool sound = true;            // --no-sound: the video without the soundtrack
+  int crf = 18;                    // x264 quality, 0 = lossless
+  std::string preset = "medium";   // x264 speed against file size (--preset)
+  bool sound = true;               // --no-sound: the video without the soundtrack
   bool bench = false;
   bool listScenes = false;   // --scenes: print each frame's scene, draw nothing
   bool fullTargets = false;  // --full-targets: the 2048-and-up render targets

@@ -26,6 +26,7 @@ std::string ffmpegCommand(const renderOptions& chosen, const std::string& soundt
          frameRate + " -i - " +
          (chosen.sound ? std::string(cut) + " -i " + shellQuoted(soundtrack) + " -map 0:v -map 1:a"
                        : std::string("-map 0:v")) +
-         " -c:v libx264 -preset " + chosen.preset + " -crf " + std::to_string(chosen.crf) + " -pix_fmt yuv420p" +
+         " -c:v libx264 -preset " + chosen.preset + " -crf " + std::to_string(chosen.crf) +
+         " -pix_fmt yuv420p" +
          (chosen.sound ? " -c:a aac -b:a 256k -shortest " : " ") + shellQuoted(chosen.videoFile);
 }

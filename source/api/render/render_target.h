@@ -71,10 +71,11 @@ struct RenderTarget {
 
 // Creates the textures (RGBA8 with mipmaps; 32-bit depth) and assembles and
 // checks the framebuffer, sized for the window (gfx::screenWidth x
-// screenHeight, see renderTargetSizeFor). Bit i of `sampledCoarser` says that a later pass samples
-// colour attachment i below its full size; with compactRenderTargets the
-// other attachments keep one level only (their maximum level is 0, so no
-// filter can read a stale mipmap) and are not regenerated on leave. Throws 1
+// screenHeight, see renderTargetSizeFor). Bit i of `sampledCoarser` says
+// that a later pass samples colour attachment i below its full size; with
+// compactRenderTargets the other attachments keep one level only (their
+// maximum level is 0, so no filter can read a stale mipmap) and are not
+// regenerated on leave. Throws 1
 // when framebuffer objects are missing, the window is larger than the
 // driver's limit or the framebuffer is incomplete. At 2048 x 2048, about
 // 21 MiB of texture memory per mipmapped colour attachment plus 32 MiB for
