@@ -1,5 +1,6 @@
 #include "support/command.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -18,7 +19,7 @@ bool readAvailable(int fd, std::string& into) {
   char chunk[4096];
   const ssize_t got = read(fd, chunk, sizeof chunk);
   if (got > 0) into.append(chunk, static_cast<size_t>(got));
-  return got > 0;
+  return got > 0 || (got < 0 && errno == EINTR);
 }
 
 }  // namespace
@@ -75,7 +76,11 @@ commandResult runCommand(const std::string& command, std::chrono::seconds limit)
       if (ends[0].revents != 0) outputOpen = readAvailable(outPipe[0], result.output);
       if (ends[1].revents != 0) errorsOpen = readAvailable(errPipe[0], errors);
     }
-    if (!outputOpen) ended = waitpid(child, &waitStatus, WNOHANG) == child;
+    if (!outputOpen) {
+      const pid_t reaped = waitpid(child, &waitStatus, WNOHANG);
+      if (reaped < 0) waitStatus = -1;  // not ours to wait for: reads as no exit status
+      ended = reaped != 0;
+    }
   }
   // What is left on stderr now, without waiting for a background writer.
   fcntl(errPipe[0], F_SETFL, O_NONBLOCK);
