@@ -53,8 +53,10 @@ picture offlineFrame(int width, int height) {
 }
 
 // A shot of the whole screen, or of `crop` ("WxH+X+Y") within it. Always
-// of the root window: import waits for a named window to be mapped, and a
-// show that hid its window behind a message box would keep it waiting.
+// of the root window: import waits for a named window to be mapped, which
+// a window the show has destroyed (its first, after the multisample
+// question) or not yet shown never is, while the show waits for the test
+// to press OK.
 picture screenshot(const std::string& display, const std::string& crop = "") {
   const std::string path = testing_support::makeTempFolder() + "/shot.png";
   runCommand("DISPLAY=" + display + " import -window root " +
