@@ -19,6 +19,13 @@ function loadedFunction(const char* library, const char* name) {
   return found;
 }
 
+// From GLVND's GLX library, else from a libGL of its own.
+template <typename function>
+function glxFunction(const char* name) {
+  const function found = loadedFunction<function>("libGLX.so.0", name);
+  return found != nullptr ? found : loadedFunction<function>("libGL.so.1", name);
+}
+
 listedAnswer askEgl(int samples) {
   using currentDisplay = EGLDisplay (*)();
   using currentContext = EGLContext (*)();
@@ -47,15 +54,10 @@ listedAnswer askGlx(int samples) {
   using currentContext = GLXContext (*)();
   using queryContext = int (*)(Display*, GLXContext, int, int*);
   using chooseConfig = GLXFBConfig* (*)(Display*, int, const int*, int*);
-  // GLVND's GLX library, else a libGL of its own.
-  const char* library = "libGLX.so.0";
-  void* loaded = dlopen(library, RTLD_LAZY | RTLD_NOLOAD);
-  if (loaded == nullptr) library = "libGL.so.1";
-  if (loaded != nullptr) dlclose(loaded);
-  const auto getDisplay = loadedFunction<currentDisplay>(library, "glXGetCurrentDisplay");
-  const auto getContext = loadedFunction<currentContext>(library, "glXGetCurrentContext");
-  const auto query = loadedFunction<queryContext>(library, "glXQueryContext");
-  const auto choose = loadedFunction<chooseConfig>(library, "glXChooseFBConfig");
+  const auto getDisplay = glxFunction<currentDisplay>("glXGetCurrentDisplay");
+  const auto getContext = glxFunction<currentContext>("glXGetCurrentContext");
+  const auto query = glxFunction<queryContext>("glXQueryContext");
+  const auto choose = glxFunction<chooseConfig>("glXChooseFBConfig");
   using freeList = int (*)(void*);
   const auto release = loadedFunction<freeList>("libX11.so.6", "XFree");
   if (getDisplay == nullptr || getContext == nullptr || query == nullptr || choose == nullptr ||

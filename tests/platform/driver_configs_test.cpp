@@ -2,6 +2,7 @@
 // context's display, against what a trial context asking that many samples
 // gets: on SDL's offscreen driver (EGL) and on an X server (GLX).
 #include "platform/driver_configs.h"
+#include "platform/window.h"
 #include "support/headless_gl.h"
 #include "support/xvfb_server.h"
 
@@ -15,36 +16,15 @@ namespace {
 using platform::listedAnswer;
 using platform::listedMultisampleConfigs;
 
-// Whether a hidden window's context asking `samples` samples gets them:
-// the trial that the list spares the show. Keeps the current context.
-bool trialContextGets(int samples) {
-  SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
-  SDL_GLContext previousContext = SDL_GL_GetCurrentContext();
-  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1);
-  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples);
-  bool gets = false;
-  if (SDL_Window* window = SDL_CreateWindow("trial", 0, 0, 16, 16,
-                                            SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN)) {
-    if (SDL_GLContext context = SDL_GL_CreateContext(window)) {
-      int got = 0;
-      SDL_GL_GetAttribute(SDL_GL_MULTISAMPLESAMPLES, &got);
-      gets = got >= samples;
-      SDL_GL_DeleteContext(context);
-    }
-    SDL_DestroyWindow(window);
-  }
-  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
-  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
-  if (previousWindow != nullptr) SDL_GL_MakeCurrent(previousWindow, previousContext);
-  return gets;
-}
-
-// 0 when the list answers and agrees with the trial context and lists
-// nothing for an impossible count; else what went wrong, as a code.
+// 0 when the list answers and agrees with the trial context (what
+// choosePixelFormat makes for a multisample format) and lists nothing for an
+// impossible count; else what went wrong, as a code.
 int listAgainstTrial() {
   const listedAnswer listed = listedMultisampleConfigs(2);
   if (listed == listedAnswer::unknown) return 3;
-  if ((listed == listedAnswer::some) != trialContextGets(2)) return 4;
+  platform::pixelFormat twoSamples;
+  twoSamples.samples = 2;
+  if ((listed == listedAnswer::some) != (platform::choosePixelFormat(twoSamples) != 0)) return 4;
   if (listedMultisampleConfigs(4096) != listedAnswer::none) return 5;
   return 0;
 }

@@ -114,9 +114,8 @@ bool parseRenderOptions(int argc, char** argv, renderOptions* chosen) {
       static const char* const presets[] = {"ultrafast", "superfast", "veryfast",
                                             "faster",    "fast",      "medium",
                                             "slow",      "slower",    "veryslow"};
-      bool known = false;
-      for (const char* preset : presets) known = known || value == preset;
-      if (!known) {
+      if (std::none_of(std::begin(presets), std::end(presets),
+                       [&value](const char* preset) { return value == preset; })) {
         refuseRenderOptions("--preset wants one of x264's presets, ultrafast to veryslow, not \"" +
                             value + "\"");
       }
