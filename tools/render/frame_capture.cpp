@@ -41,38 +41,42 @@ void frameCapture::fail(const std::string& message) {
 }
 
 void frameCapture::swap() {
-  const size_t rowBytes = static_cast<size_t>(width_) * 3;
-  const size_t frameBytes = rowBytes * static_cast<size_t>(height_);
-  const int64_t number = nextNumber_++;
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
   if (!buffersTried_) {
     buffersTried_ = true;
+    readback_ = readbackForCurrentFramebuffer();
     if (pixelBuffersAvailable()) {
       ext::glGenBuffersARB(2, buffers_);
       for (GLuint buffer : buffers_) {
         ext::glBindBufferARB(GL_PIXEL_PACK_BUFFER_ARB, buffer);
-        ext::glBufferDataARB(GL_PIXEL_PACK_BUFFER_ARB, static_cast<GLsizeiptrARB>(frameBytes),
+        ext::glBufferDataARB(GL_PIXEL_PACK_BUFFER_ARB, static_cast<GLsizeiptrARB>(readBytes()),
                              nullptr, GL_STREAM_READ_ARB);
       }
       ext::glBindBufferARB(GL_PIXEL_PACK_BUFFER_ARB, 0);
     }
   }
+  const int64_t number = nextNumber_++;
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
   if (buffers_[0] == 0) {
-    pixels_.resize(frameBytes);
-    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, pixels_.data());
+    pixels_.resize(readBytes());
+    glReadPixels(0, 0, width_, height_, readback_.format, readback_.type, pixels_.data());
     handOn(pixels_.data(), number);
     return;
   }
   // Start this frame's read into one buffer, then hand on the frame that
   // has been waiting in the other.
   ext::glBindBufferARB(GL_PIXEL_PACK_BUFFER_ARB, buffers_[slot_]);
-  glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+  glReadPixels(0, 0, width_, height_, readback_.format, readback_.type, nullptr);
   const int64_t waiting = pendingNumber_;
   pendingNumber_ = number;
   slot_ ^= 1;
   if (waiting >= 0) handOnBuffer(buffers_[slot_], waiting);
   ext::glBindBufferARB(GL_PIXEL_PACK_BUFFER_ARB, 0);
+}
+
+size_t frameCapture::readBytes() const {
+  return static_cast<size_t>(width_) * static_cast<size_t>(height_) *
+         static_cast<size_t>(frameReadback::bytesPerPixel);
 }
 
 void frameCapture::handOnBuffer(GLuint buffer, int64_t number) {
@@ -87,12 +91,8 @@ void frameCapture::handOnBuffer(GLuint buffer, int64_t number) {
 void frameCapture::handOn(const uint8_t* bottomFirst, int64_t number) {
   if (!healthy_ || (!toEncoder_ && folder_.empty())) return;
   // GL reads the bottom row first; files and the encoder want the top first.
-  const size_t rowBytes = static_cast<size_t>(width_) * 3;
-  topFirst_.resize(rowBytes * static_cast<size_t>(height_));
-  for (int32_t row = 0; row < height_; ++row) {
-    std::memcpy(&topFirst_[rowBytes * static_cast<size_t>(row)],
-                bottomFirst + rowBytes * static_cast<size_t>(height_ - 1 - row), rowBytes);
-  }
+  topFirst_.resize(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 3);
+  toTopFirstRgb(readback_, bottomFirst, width_, height_, topFirst_.data());
   if (toEncoder_) {
     // The reason is the encoder's own; finish() reports it once it has ended.
     if (!encoder_.write(topFirst_.data(), topFirst_.size())) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encoder_process.h"
+#include "frame_pixels.h"
 
 #include "api/gl/gl.h"
 #include "engine/shell.h"
@@ -45,6 +46,7 @@ class frameCapture : public presenter {
   void handOnBuffer(GLuint buffer, int64_t number);
   void writePng(const uint8_t* topFirst, int64_t number);
   void fail(const std::string& message);
+  size_t readBytes() const;
 
   int32_t width_;
   int32_t height_;
@@ -57,6 +59,7 @@ class frameCapture : public presenter {
   int64_t nextNumber_ = 0;
   GLuint buffers_[2] = {0, 0};
   bool buffersTried_ = false;
+  frameReadback readback_;
   int slot_ = 0;
   int64_t pendingNumber_ = -1;  // the frame waiting in buffers_[slot_ ^ 1]
   std::vector<uint8_t> pixels_;

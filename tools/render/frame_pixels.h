@@ -1,0 +1,29 @@
+#pragma once
+
+#include "api/gl/gl.h"
+
+#include <cstdint>
+
+// How the offline renderer reads a finished frame back, and the conversion
+// to the RGB bytes, top row first, that PNG files and the encoder take.
+//
+// Frames are read in blue-green-red order, as Mesa's software driver keeps
+// them, so that the read is a copy. On EGL that driver draws into 10 bits
+// per channel (EGL offers the deepest configuration first); read as bytes,
+// Mesa converts those pixel by pixel through floats, a serial cost larger
+// than the rest of a cheap frame. The conversion here rounds as Mesa's own
+// does, so the bytes are the same either way.
+struct frameReadback {
+  GLenum format = GL_BGRA;
+  GLenum type = GL_UNSIGNED_BYTE;  // or GL_UNSIGNED_INT_2_10_10_10_REV
+  static constexpr int32_t bytesPerPixel = 4;
+};
+
+// The readback for the current draw framebuffer: packed 10-bit words when
+// it has 10 bits per channel, else bytes. Queries GL (cheap).
+frameReadback readbackForCurrentFramebuffer();
+
+// Converts `width` x `height` pixels as `readback` read them (bottom row
+// first, rows packed) into RGB bytes, top row first, in `topFirstRgb`.
+void toTopFirstRgb(const frameReadback& readback, const uint8_t* bottomFirst, int32_t width,
+                   int32_t height, uint8_t* topFirstRgb);
