@@ -42,22 +42,63 @@ bool encoderProcess::start(const std::string& command) {
     return false;
   }
   input_ = ends[1];
+  // A larger pipe takes a frame in a few writes instead of dozens of
+  // 64 KiB ones; where the system refuses, the default serves.
+  fcntl(input_, F_SETPIPE_SZ, 1 << 20);
+  writer_ = std::thread([this] { writeFrames(); });
   return true;
 }
 
-bool encoderProcess::write(const void* data, size_t size) {
-  const auto* bytes = static_cast<const char*>(data);
-  while (size > 0 && input_ >= 0) {
+bool encoderProcess::write(std::vector<uint8_t>& frame) {
+  std::unique_lock<std::mutex> hold(lock_);
+  changed_.wait(hold, [this] { return !frameWaiting_ || stopped_; });
+  if (stopped_ || !writer_.joinable()) return false;
+  waiting_.swap(frame);
+  frameWaiting_ = true;
+  changed_.notify_all();
+  return true;
+}
+
+void encoderProcess::writeFrames() {
+  std::vector<uint8_t> frame;
+  for (;;) {
+    {
+      std::unique_lock<std::mutex> hold(lock_);
+      changed_.wait(hold, [this] { return frameWaiting_ || closing_; });
+      if (!frameWaiting_) return;
+      frame.swap(waiting_);
+      frameWaiting_ = false;
+      changed_.notify_all();
+    }
+    if (!writeAll(frame.data(), frame.size())) {
+      std::lock_guard<std::mutex> hold(lock_);
+      stopped_ = true;
+      changed_.notify_all();
+      return;
+    }
+  }
+}
+
+bool encoderProcess::writeAll(const uint8_t* bytes, size_t size) {
+  while (size > 0) {
     const ssize_t written = ::write(input_, bytes, size);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return false;
     bytes += written;
     size -= static_cast<size_t>(written);
   }
-  return input_ >= 0;
+  return true;
 }
 
 int encoderProcess::finish() {
+  if (writer_.joinable()) {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      closing_ = true;
+      changed_.notify_all();
+    }
+    writer_.join();
+  }
   if (input_ >= 0) close(input_);
   input_ = -1;
   if (child_ <= 0) return 0;

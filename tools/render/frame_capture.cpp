@@ -95,7 +95,7 @@ void frameCapture::handOn(const uint8_t* bottomFirst, int64_t number) {
   toTopFirstRgb(readback_, bottomFirst, width_, height_, topFirst_.data());
   if (toEncoder_) {
     // The reason is the encoder's own; finish() reports it once it has ended.
-    if (!encoder_.write(topFirst_.data(), topFirst_.size())) {
+    if (!encoder_.write(topFirst_)) {
       encoderStopped_ = true;
       healthy_ = false;
     }
