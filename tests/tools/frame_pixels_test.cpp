@@ -1,16 +1,14 @@
 // The offline renderer reads frames in the framebuffer's own layout and
-// converts them itself; the bytes must be those GL's own RGB read gives.
+// converts them itself; the bytes must be those of GL's own RGB read.
 #include "frame_pixels.h"
 
 #include "api/gl/display.h"
-#include "api/gl/extensions.h"
 #include "api/gl/state.h"
 #include "api/render/render_target.h"
 #include "support/headless_gl.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -18,89 +16,57 @@ namespace {
 constexpr int kWidth = testing_support::kContextWidth;
 constexpr int kHeight = testing_support::kContextHeight;
 
-// Every channel value at least once: red rises across the 1024 columns,
-// green falls, blue rises up the rows.
-void drawRamp() {
-  glPushAttrib(GL_ALL_ATTRIB_BITS);
-  glDisable(GL_LIGHTING);
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_CULL_FACE);
-  glDisable(GL_BLEND);
-  glShadeModel(GL_SMOOTH);
+// Draws every channel value at least once (red rises across the 1024
+// columns, green falls, blue rises up the rows) and counts the bytes where
+// the readback's conversion differs from GL's RGB read of the same pixels.
+long differingBytesOfARamp() {
+  gfx::begin2D();
   glViewport(0, 0, kWidth, kHeight);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
   glLoadIdentity();
   glOrtho(0, kWidth, 0, kHeight, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
+  glShadeModel(GL_SMOOTH);
   glBegin(GL_QUADS);
-  glColor3f(0, 1, 0);
-  glVertex2i(0, 0);
-  glColor3f(1, 0, 0);
-  glVertex2i(kWidth, 0);
-  glColor3f(1, 0, 1);
-  glVertex2i(kWidth, kHeight);
-  glColor3f(0, 1, 1);
-  glVertex2i(0, kHeight);
+  glColor3f(0, 1, 0), glVertex2i(0, 0);
+  glColor3f(1, 0, 0), glVertex2i(kWidth, 0);
+  glColor3f(1, 0, 1), glVertex2i(kWidth, kHeight);
+  glColor3f(0, 1, 1), glVertex2i(0, kHeight);
   glEnd();
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopAttrib();
-}
+  gfx::end2D();
 
-// Bytes where the readback's conversion differs from GL's RGB read of the
-// current read buffer.
-long differingBytes() {
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  std::vector<uint8_t> byGl(static_cast<size_t>(kWidth) * kHeight * 3);
+  const size_t row = static_cast<size_t>(kWidth) * 3;
+  std::vector<uint8_t> byGl(row * kHeight), read(static_cast<size_t>(kWidth) * kHeight * 4);
+  std::vector<uint8_t> converted(byGl.size());
   glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, byGl.data());
   const frameReadback readback = readbackForCurrentFramebuffer();
-  std::vector<uint8_t> read(static_cast<size_t>(kWidth) * kHeight * 4);
   glReadPixels(0, 0, kWidth, kHeight, readback.format, readback.type, read.data());
-  std::vector<uint8_t> converted(byGl.size());
   toTopFirstRgb(readback, read.data(), kWidth, kHeight, converted.data());
   long differing = 0;
-  const size_t row = static_cast<size_t>(kWidth) * 3;
-  for (int y = 0; y < kHeight; ++y) {
-    const uint8_t* expected = &byGl[row * static_cast<size_t>(kHeight - 1 - y)];
-    const uint8_t* got = &converted[row * static_cast<size_t>(y)];
-    for (size_t i = 0; i < row; ++i) differing += expected[i] != got[i];
+  for (size_t y = 0; y < static_cast<size_t>(kHeight); ++y) {
+    for (size_t i = 0; i < row; ++i) {
+      differing += byGl[row * (kHeight - 1 - y) + i] != converted[row * y + i];
+    }
   }
   return differing;
 }
 
-int redBits() {
+TEST(FramePixels, TenBitAndEightBitFramesConvertToGlsOwnBytes) {
+  ASSERT_TRUE(testing_support::headlessGl());
+  testing_support::resetGlBetweenTests();
   GLint bits = 0;
-  glGetIntegerv(GL_RED_BITS, &bits);
-  return bits;
-}
-
-TEST(FramePixels, TheWindowsTenBitFrameConvertsToGlsOwnBytes) {
-  ASSERT_TRUE(testing_support::headlessGl());
-  testing_support::resetGlBetweenTests();
   // The offscreen driver's window has 10 bits per channel: the packed path.
-  EXPECT_EQ(redBits(), 10);
-  drawRamp();
-  glReadBuffer(GL_BACK);
-  EXPECT_EQ(differingBytes(), 0);
-}
+  glGetIntegerv(GL_RED_BITS, &bits);
+  EXPECT_EQ(bits, 10);
+  EXPECT_EQ(differingBytesOfARamp(), 0);
 
-TEST(FramePixels, AnEightBitFrameConvertsToGlsOwnBytes) {
-  ASSERT_TRUE(testing_support::headlessGl());
-  testing_support::resetGlBetweenTests();
   gfx::setupViewport(kWidth, kHeight, gfx::aspect16by9);
   std::unique_ptr<FWrender::RenderTarget> target = FWrender::createRenderTarget(1);
   ASSERT_NE(target, nullptr);
   FWrender::enter(*target);
-  EXPECT_EQ(redBits(), 8);
-  drawRamp();
   glReadBuffer(GL_COLOR_ATTACHMENT0_EXT);
-  EXPECT_EQ(differingBytes(), 0);
+  glGetIntegerv(GL_RED_BITS, &bits);
+  EXPECT_EQ(bits, 8);
+  EXPECT_EQ(differingBytesOfARamp(), 0);
   glReadBuffer(GL_BACK);
   FWrender::leave(*target);
   FWrender::release(target);
