@@ -34,8 +34,8 @@ class encoderProcess {
   bool write(std::vector<uint8_t>& frame);
 
   // Writes what is still waiting, closes the input and waits for the
-  // encoder to end: its exit status
-  // (128 + N when killed by signal N, 0 when nothing was started).
+  // encoder to end: its exit status (128 + N when killed by signal N, 0 when
+  // nothing was started).
   int finish();
 
   // After finish(): the last non-empty line the encoder wrote on its
