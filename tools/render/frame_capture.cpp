@@ -41,8 +41,8 @@ void frameCapture::fail(const std::string& message) {
 }
 
 void frameCapture::swap() {
-  if (!buffersTried_) {
-    buffersTried_ = true;
+  if (!readbackPrepared_) {
+    readbackPrepared_ = true;
     readback_ = readbackForCurrentFramebuffer();
     if (pixelBuffersAvailable()) {
       ext::glGenBuffersARB(2, buffers_);

@@ -58,7 +58,7 @@ class frameCapture : public presenter {
   bool healthy_ = true;
   int64_t nextNumber_ = 0;
   GLuint buffers_[2] = {0, 0};
-  bool buffersTried_ = false;
+  bool readbackPrepared_ = false;  // the read's layout chosen, pixel buffers made
   frameReadback readback_;
   int slot_ = 0;
   int64_t pendingNumber_ = -1;  // the frame waiting in buffers_[slot_ ^ 1]

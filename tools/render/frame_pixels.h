@@ -14,9 +14,9 @@
 // a 720p frame. The conversion here rounds as Mesa's own does, so the bytes
 // are the same either way.
 struct frameReadback {
-  GLenum format = GL_BGRA;
-  GLenum type = GL_UNSIGNED_BYTE;  // or GL_UNSIGNED_INT_2_10_10_10_REV
+  static constexpr GLenum format = GL_BGRA;
   static constexpr int32_t bytesPerPixel = 4;
+  GLenum type = GL_UNSIGNED_BYTE;  // or GL_UNSIGNED_INT_2_10_10_10_REV
 };
 
 // The readback for the current draw framebuffer: packed 10-bit words when
