@@ -29,7 +29,7 @@ const float bloomThreshold = 0.62;
 
 void main() {
   vec2 uv = gl_TexCoord[0].st;
-  vec3 scene = texture2D(tex0, uv).rgb;
+  vec3 scene = sampleLevel(tex0, uv, 0.0).rgb;
   vec4 illumination = texture2D(illumMapPhong, uv);
   float geometry = 1.0 - illumination.a;
 
@@ -51,7 +51,9 @@ void main() {
   vec3 colour = scene * mix(1.0, visibility, strength);
   colour += illumination.g * vec3(1.0, 0.94, 0.82) * 0.55 * geometry;
 
-  // Bloom: bright parts from coarse mipmaps, on a ring of blurRadius.
+  // Bloom: bright parts from coarse mipmaps, on a ring of blurRadius. (The
+  // scene target regenerates levels down to 5, the occlusion target down to
+  // 2: post_processing.cpp.)
   vec3 gathered = sampleLevel(tex0, uv, 4.0).rgb * 2.0;
   for (int i = 0; i < 6; ++i) {
     float angle = 1.0471976 * float(i);

@@ -17,8 +17,10 @@ uniform sampler2D skybox;  // the star sky
 
 void main() {
   vec2 uv = gl_TexCoord[0].st;
-  vec4 particles = texture2D(tex0, uv);
+  vec4 particles = sampleLevel(tex0, uv, 0.0);
   vec3 sky = texture2D(skybox, uv).rgb;
+  // Level 5 is the coarsest that the scene target regenerates
+  // (post_processing.cpp).
   vec3 bloom = sampleLevel(tex0, uv, 2.0).rgb * 0.35 +
                sampleLevel(tex0, uv, 3.5).rgb * 0.45 +
                sampleLevel(tex0, uv, 5.0).rgb * 0.6;

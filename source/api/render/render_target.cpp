@@ -51,15 +51,21 @@ void createStorage(texture& target, renderTargetSize size) {
   target.glId = gfx::createTexture(target.params, nullptr);
 }
 
+// Levels past `level` are neither regenerated nor sampled. On software GL
+// each level that leave() skips spares a draw and a wait for it.
+void limitLevels(const texture& target, int32_t level) {
+  glBindTexture(GL_TEXTURE_2D, target.glId);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, level);
+  glBindTexture(GL_TEXTURE_2D, 0);
+}
+
 // A colour texture that no pass samples below full size: one level, no
 // mipmap storage to fill, and a complete texture for its trilinear filter.
 void createSingleLevelStorage(texture& target, renderTargetSize size) {
   if (target.glId != 0) return;
   target.params.generateMipmap = false;
   createStorage(target, size);
-  glBindTexture(GL_TEXTURE_2D, target.glId);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-  glBindTexture(GL_TEXTURE_2D, 0);
+  limitLevels(target, 0);
 }
 
 void requireComplete() {
@@ -148,7 +154,8 @@ int32_t largestRenderTargetSide() {
 }
 
 std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments,
-                                                 uint32_t sampledCoarser) {
+                                                 uint32_t sampledCoarser,
+                                                 int32_t coarsestLevelSampled) {
   auto target = std::make_unique<RenderTarget>();
   const renderTargetSize size = renderTargetSizeFor(gfx::screenWidth, gfx::screenHeight);
   target->width = size.width;
@@ -170,6 +177,9 @@ std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments,
     target->colourTextures.push_back(colourTexture());
     if (mipmapped) {
       createStorage(*target->colourTextures.back(), size);
+      if (compactRenderTargets && coarsestLevelSampled < everyMipmapLevel) {
+        limitLevels(*target->colourTextures.back(), coarsestLevelSampled);
+      }
     } else {
       createSingleLevelStorage(*target->colourTextures.back(), size);
     }

@@ -69,19 +69,25 @@ struct RenderTarget {
   std::vector<GLenum> drawBuffers;
 };
 
+// No limit on the mipmap levels that passes sample.
+constexpr int32_t everyMipmapLevel = 1000;
+
 // Creates the textures (RGBA8 with mipmaps; 32-bit depth) and assembles and
 // checks the framebuffer, sized for the window (gfx::screenWidth x
 // screenHeight, see renderTargetSizeFor). Bit i of `sampledCoarser` says
 // that a later pass samples colour attachment i below its full size; with
 // compactRenderTargets the other attachments keep one level only (their
 // maximum level is 0, so no filter can read a stale mipmap) and are not
-// regenerated on leave. Throws 1
+// regenerated on leave, and the sampled ones are regenerated down to
+// `coarsestLevelSampled` only (their maximum level: a shader that asks for
+// a coarser level gets that one instead). Throws 1
 // when framebuffer objects are missing, the window is larger than the
 // driver's limit or the framebuffer is incomplete. At 2048 x 2048, about
 // 21 MiB of texture memory per mipmapped colour attachment plus 32 MiB for
 // depth (half of that per halved side). Needs a current context.
 std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments,
-                                                 uint32_t sampledCoarser = everyAttachment);
+                                                 uint32_t sampledCoarser = everyAttachment,
+                                                 int32_t coarsestLevelSampled = everyMipmapLevel);
 
 // Binds the target's framebuffer for drawing.
 void enter(const RenderTarget& target);

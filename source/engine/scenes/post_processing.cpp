@@ -163,9 +163,12 @@ void setupPostProcessing() {
     emptied = chain{};
   });
   // Only the lit colour (bloom in both composites) and the occlusion map
-  // (softened from its mipmaps) are sampled below full size.
-  sceneTarget = FWrender::createRenderTarget(4, 1u << 0);
-  occlusionTarget = FWrender::createRenderTarget(2, 1u << 0);
+  // (softened from its mipmaps) are sampled below full size, and no deeper
+  // than the levels that blur2.frag and particle1_post.frag name.
+  constexpr int32_t coarsestBloomLevel = 5;
+  constexpr int32_t coarsestOcclusionLevel = 2;
+  sceneTarget = FWrender::createRenderTarget(4, 1u << 0, coarsestBloomLevel);
+  occlusionTarget = FWrender::createRenderTarget(2, 1u << 0, coarsestOcclusionLevel);
   // Normals, packed depth and illumination are only ever read where the
   // picture's pixels fall, here and in the title's composite.
   if (sceneTarget != nullptr) {
