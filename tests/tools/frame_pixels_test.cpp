@@ -71,4 +71,31 @@ TEST(FramePixels, TenBitAndEightBitFramesConvertToGlsOwnBytes) {
   testing_support::resetGlBetweenTests();
 }
 
+// A 4 x 4 frame of 2 x 2 blocks, as bytes read back bottom row first: white
+// and red above, green and a block of one blue and three black pixels below.
+// The planes hold BT.601's studio-range values, top row first, and the last
+// block's chroma is that of its mean colour.
+TEST(FramePixels, VideoFramesAreStudioRangeYuvOfTheirTwoByTwoBlocks) {
+  const uint8_t white[3] = {255, 255, 255}, red[3] = {255, 0, 0}, green[3] = {0, 255, 0},
+                blue[3] = {0, 0, 255}, black[3] = {0, 0, 0};
+  const uint8_t* topFirst[4][4] = {{white, white, red, red},
+                                   {white, white, red, red},
+                                   {green, green, blue, black},
+                                   {green, green, black, black}};
+  std::vector<uint8_t> bottomFirst;
+  for (int row = 3; row >= 0; --row) {
+    for (const uint8_t* rgb : topFirst[row]) {
+      bottomFirst.insert(bottomFirst.end(), {rgb[2], rgb[1], rgb[0], 255});
+    }
+  }
+  std::vector<uint8_t> yuv(yuv420Bytes(4, 4));
+  ASSERT_EQ(yuv.size(), 24u);
+  toYuv420(frameReadback{}, bottomFirst.data(), 4, 4, yuv.data());
+  const std::vector<uint8_t> expected = {235, 235, 81,  81,  235, 235, 81, 81,   // Y
+                                         145, 145, 41,  16,  145, 145, 16, 16,
+                                         128, 90,  54,  156,                     // U
+                                         128, 240, 34,  123};                    // V
+  EXPECT_EQ(yuv, expected);
+}
+
 }  // namespace

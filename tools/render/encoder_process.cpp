@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -12,7 +13,8 @@
 
 encoderProcess::~encoderProcess() { finish(); }
 
-bool encoderProcess::start(const std::string& command) {
+bool encoderProcess::start(const std::string& command, frameConversion convert) {
+  convert_ = std::move(convert);
   errorFile_ = (std::filesystem::temp_directory_path() /
                 ("amberrender-encoder-" + std::to_string(getpid()) + ".log"))
                    .string();
@@ -61,6 +63,7 @@ bool encoderProcess::write(std::vector<uint8_t>& frame) {
 
 void encoderProcess::writeFrames() {
   std::vector<uint8_t> frame;
+  std::vector<uint8_t> converted;
   for (;;) {
     {
       std::unique_lock<std::mutex> hold(lock_);
@@ -70,7 +73,9 @@ void encoderProcess::writeFrames() {
       frameWaiting_ = false;
       changed_.notify_all();
     }
-    if (!writeAll(frame.data(), frame.size())) {
+    if (convert_) convert_(frame, converted);
+    const std::vector<uint8_t>& bytes = convert_ ? converted : frame;
+    if (!writeAll(bytes.data(), bytes.size())) {
       std::lock_guard<std::mutex> hold(lock_);
       stopped_ = true;
       changed_.notify_all();

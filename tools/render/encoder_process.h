@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -22,9 +23,15 @@ class encoderProcess {
   encoderProcess& operator=(const encoderProcess&) = delete;
   ~encoderProcess();
 
-  // Forks /bin/sh -c `command`. False (with the reason in lastError()) when
-  // it cannot be started.
-  bool start(const std::string& command);
+  // Turns a frame handed to write() into the bytes the encoder reads. It
+  // runs on the writing thread, beside the renderer.
+  using frameConversion =
+      std::function<void(const std::vector<uint8_t>& frame, std::vector<uint8_t>& bytes)>;
+
+  // Forks /bin/sh -c `command`; frames go through `convert` when one is
+  // given, else as they are. False (with the reason in lastError()) when it
+  // cannot be started.
+  bool start(const std::string& command, frameConversion convert = {});
 
   // Hands `frame` to the writing thread and gives back, in `frame`, the
   // buffer of an earlier frame to fill next. Blocks while the frame before
@@ -52,6 +59,7 @@ class encoderProcess {
   std::string startError_;
   std::string lastLine_;
 
+  frameConversion convert_;
   std::thread writer_;
   std::mutex lock_;
   std::condition_variable changed_;

@@ -29,7 +29,13 @@ void frameCapture::toPngFolder(const std::string& folder) { folder_ = folder; }
 
 bool frameCapture::toEncoder(const std::string& command) {
   toEncoder_ = true;
-  if (encoder_.start(command)) return true;
+  // readback_ is chosen at the first swap(), before the first frame is
+  // handed to the writing thread.
+  const auto toYuv = [this](const std::vector<uint8_t>& frame, std::vector<uint8_t>& yuv) {
+    yuv.resize(yuv420Bytes(width_, height_));
+    toYuv420(readback_, frame.data(), width_, height_, yuv.data());
+  };
+  if (encoder_.start(command, toYuv)) return true;
   fail("cannot start the video encoder: " + encoder_.lastError());
   return false;
 }
@@ -90,17 +96,20 @@ void frameCapture::handOnBuffer(GLuint buffer, int64_t number) {
 
 void frameCapture::handOn(const uint8_t* bottomFirst, int64_t number) {
   if (!healthy_ || (!toEncoder_ && folder_.empty())) return;
-  // GL reads the bottom row first; files and the encoder want the top first.
-  topFirst_.resize(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 3);
-  toTopFirstRgb(readback_, bottomFirst, width_, height_, topFirst_.data());
   if (toEncoder_) {
-    // The reason is the encoder's own; finish() reports it once it has ended.
-    if (!encoder_.write(topFirst_)) {
+    // A copy, so that the conversion runs on the encoder's thread while the
+    // next frame is drawn. The reason for a failure is the encoder's own;
+    // finish() reports it once it has ended.
+    forEncoder_.assign(bottomFirst, bottomFirst + readBytes());
+    if (!encoder_.write(forEncoder_)) {
       encoderStopped_ = true;
       healthy_ = false;
     }
     return;
   }
+  // GL reads the bottom row first; files want the top first.
+  topFirst_.resize(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 3);
+  toTopFirstRgb(readback_, bottomFirst, width_, height_, topFirst_.data());
   writePng(topFirst_.data(), number);
 }
 

@@ -21,8 +21,9 @@ class frameCapture : public presenter {
 
   // Writes each frame as <folder>/frame_NNNNNN.png.
   void toPngFolder(const std::string& folder);
-  // Sends raw frames (rgb24, top row first) to `command`'s standard input.
-  // False, with the reason on stderr, when it cannot be started.
+  // Sends raw frames (planar YUV 4:2:0, top row first, see toYuv420) to
+  // `command`'s standard input. False, with the reason on stderr, when it
+  // cannot be started.
   bool toEncoder(const std::string& command);
   // The song frame number of the next frame swap() receives (the PNG name).
   void nextFrameIs(int64_t frame) { nextNumber_ = frame; }
@@ -64,5 +65,6 @@ class frameCapture : public presenter {
   int64_t pendingNumber_ = -1;  // the frame waiting in buffers_[slot_ ^ 1]
   std::vector<uint8_t> pixels_;
   std::vector<uint8_t> topFirst_;
+  std::vector<uint8_t> forEncoder_;  // as read back; the encoder's thread converts it
   std::vector<uint8_t> png_;
 };

@@ -21,7 +21,7 @@ std::string ffmpegCommand(const renderOptions& chosen, const std::string& soundt
   char cut[64];
   std::snprintf(cut, sizeof cut, "-ss %.6f -t %.6f", start, seconds);
   // -shortest: after Ctrl-C the picture ends early and the sound with it.
-  return "exec ffmpeg -nostdin -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgb24 -s " +
+  return "exec ffmpeg -nostdin -hide_banner -loglevel error -y -f rawvideo -pix_fmt yuv420p -s " +
          std::to_string(chosen.width) + "x" + std::to_string(chosen.height) + " -framerate " +
          frameRate + " -i - " +
          (chosen.sound ? std::string(cut) + " -i " + shellQuoted(soundtrack) + " -map 0:v -map 1:a"
