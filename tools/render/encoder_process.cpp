@@ -73,9 +73,8 @@ void encoderProcess::writeFrames() {
       frameWaiting_ = false;
       changed_.notify_all();
     }
-    if (convert_) convert_(frame, converted);
-    const std::vector<uint8_t>& bytes = convert_ ? converted : frame;
-    if (!writeAll(bytes.data(), bytes.size())) {
+    convert_(frame, converted);
+    if (!writeAll(converted.data(), converted.size())) {
       std::lock_guard<std::mutex> hold(lock_);
       stopped_ = true;
       changed_.notify_all();

@@ -28,10 +28,9 @@ class encoderProcess {
   using frameConversion =
       std::function<void(const std::vector<uint8_t>& frame, std::vector<uint8_t>& bytes)>;
 
-  // Forks /bin/sh -c `command`; frames go through `convert` when one is
-  // given, else as they are. False (with the reason in lastError()) when it
-  // cannot be started.
-  bool start(const std::string& command, frameConversion convert = {});
+  // Forks /bin/sh -c `command`, which reads what `convert` makes of each
+  // frame. False (with the reason in lastError()) when it cannot be started.
+  bool start(const std::string& command, frameConversion convert);
 
   // Hands `frame` to the writing thread and gives back, in `frame`, the
   // buffer of an earlier frame to fill next. Blocks while the frame before

@@ -38,6 +38,6 @@ size_t yuv420Bytes(int32_t width, int32_t height);
 // first, from the same RGB bytes that toTopFirstRgb gives: BT.601 at studio
 // range (luma 16-235), each chroma sample from the mean of its 2 x 2
 // pixels, rounded. `width` and `height` must be even. About 2 ms a 720p
-// frame on one core of this machine.
+// frame on one core of the 2-core development machine.
 void toYuv420(const frameReadback& readback, const uint8_t* bottomFirst, int32_t width,
               int32_t height, uint8_t* yuv);

@@ -177,9 +177,7 @@ std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments,
     target->colourTextures.push_back(colourTexture());
     if (mipmapped) {
       createStorage(*target->colourTextures.back(), size);
-      if (compactRenderTargets && coarsestLevelSampled < everyMipmapLevel) {
-        limitLevels(*target->colourTextures.back(), coarsestLevelSampled);
-      }
+      if (compactRenderTargets) limitLevels(*target->colourTextures.back(), coarsestLevelSampled);
     } else {
       createSingleLevelStorage(*target->colourTextures.back(), size);
     }

@@ -69,7 +69,8 @@ struct RenderTarget {
   std::vector<GLenum> drawBuffers;
 };
 
-// No limit on the mipmap levels that passes sample.
+// No limit on the mipmap levels that passes sample: GL's own default
+// maximum level.
 constexpr int32_t everyMipmapLevel = 1000;
 
 // Creates the textures (RGBA8 with mipmaps; 32-bit depth) and assembles and
