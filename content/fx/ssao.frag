@@ -24,12 +24,11 @@ varying vec2 screenPosition;
 uniform vec2 targetSize;     // width and height of the scene target in texels
 const float background = 2.0;
 
-// The packed depth must not be filtered: always the nearest texel of the
-// full-size level (a bias of -16 keeps scattered kernel taps off the
-// mipmaps their uneven derivatives would otherwise pick).
+// The packed depth must not be filtered: its texture samples the nearest
+// texel of one level (post_processing.cpp), so a tap reads the whole texel
+// it falls in without rounding its coordinates here.
 float depthAt(vec2 uv) {
-  vec2 texelCentre = (floor(uv * targetSize) + 0.5) / targetSize;
-  vec4 texel = texture2D(depthTex, texelCentre, -16.0);
+  vec4 texel = texture2D(depthTex, uv);
   if (texel.a > 0.5) return background;
   return (texel.r * 255.0 + texel.g) / 255.0;
 }

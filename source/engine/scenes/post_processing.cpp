@@ -169,8 +169,9 @@ void setupPostProcessing() {
   constexpr int32_t coarsestOcclusionLevel = 2;
   sceneTarget = FWrender::createRenderTarget(4, 1u << 0, coarsestBloomLevel);
   occlusionTarget = FWrender::createRenderTarget(2, 1u << 0, coarsestOcclusionLevel);
-  // Normals, packed depth and illumination are only ever read where the
-  // picture's pixels fall, here and in the title's composite.
+  // Normals and illumination are only ever read where the picture's pixels
+  // fall, here and in the title's composite; the packed depth must never be
+  // filtered, and ssao.frag's scattered taps count on whole texels.
   if (sceneTarget != nullptr) {
     for (size_t i = 1; i < sceneTarget->colourTextures.size(); ++i) {
       sampleTexelCentres(*sceneTarget->colourTextures[i]);

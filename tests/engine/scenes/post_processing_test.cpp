@@ -159,6 +159,17 @@ TEST_F(PostProcessing, OverlaysCoverTheViewportAndSampleItsCornerOfTheTargets) {
   EXPECT_EQ(unitOf("ssaoMap_mipmap", 1), scene[3].get());
   EXPECT_EQ(unitOf("ssaoMap_mipmap", 2), scenes::occlusionTarget->colourTextures[0].get());
   EXPECT_EQ(unitOf("ssaoMap_mipmap", 3), nullptr);
+
+  // ssao.frag takes the packed depth from wherever a kernel tap falls and
+  // needs the whole texel there: GL must sample it nearest.
+  GLint minFilter = 0;
+  GLint magFilter = 0;
+  glBindTexture(GL_TEXTURE_2D, scene[2]->glId);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  EXPECT_EQ(minFilter, GL_NEAREST);
+  EXPECT_EQ(magFilter, GL_NEAREST);
 }
 
 TEST_F(PostProcessing, ALetterboxedPictureSamplesWhereItWasDrawn) {
