@@ -3,6 +3,7 @@
 #include "api/gl/display.h"
 #include "api/gl/extensions.h"
 #include "api/gl/state.h"
+#include "api/render/mipmap_region.h"
 
 namespace FWrender {
 
@@ -162,6 +163,10 @@ std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments,
   target->height = size.height;
   target->fullLayoutSide = fullLayoutSideFor(gfx::screenWidth, gfx::screenHeight);
   const int32_t longest = size.width > size.height ? size.width : size.height;
+  target->coarsestLevel = 0;
+  while (target->coarsestLevel < coarsestLevelSampled && (longest >> target->coarsestLevel) > 1) {
+    ++target->coarsestLevel;
+  }
   if (longest > smallestRenderTargetSide && longest > largestRenderTargetSide()) {
     throw framebufferFailure;
   }
@@ -199,22 +204,87 @@ void enter(const RenderTarget& target) {
   ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, target.framebuffer);
 }
 
-void leave(RenderTarget& target) {
+namespace {
+
+// Halves level k - 1 into level k over the counted texels, for k = 1 up to
+// the coarsest level kept. A 2:1 linear blit samples each texel's
+// 2 x 2 block at its centre, as glGenerateMipmap does.
+void halveLevels(RenderTarget& target, const texture& colour, sampledCorner corner) {
+  const int32_t levels = target.coarsestLevel;
+  const std::vector<int32_t> across = regeneratedTexels(target.width, corner.width, levels);
+  const std::vector<int32_t> up = regeneratedTexels(target.height, corner.height, levels);
+  for (size_t level = 1; level < across.size() && level < up.size(); ++level) {
+    const GLint parent = static_cast<GLint>(level) - 1;
+    ext::glBindFramebufferEXT(GL_READ_FRAMEBUFFER_EXT, target.levelReadFramebuffer);
+    ext::glFramebufferTexture2DEXT(GL_READ_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT,
+                                   GL_TEXTURE_2D, colour.glId, parent);
+    ext::glBindFramebufferEXT(GL_DRAW_FRAMEBUFFER_EXT, target.levelDrawFramebuffer);
+    ext::glFramebufferTexture2DEXT(GL_DRAW_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT,
+                                   GL_TEXTURE_2D, colour.glId, static_cast<GLint>(level));
+    const int32_t parentAcross = across[level - 1];
+    const int32_t parentUp = up[level - 1];
+    const int32_t halvedAcross = 2 * across[level] < parentAcross ? 2 * across[level] : parentAcross;
+    const int32_t halvedUp = 2 * up[level] < parentUp ? 2 * up[level] : parentUp;
+    ext::glBlitFramebufferEXT(0, 0, halvedAcross, halvedUp, 0, 0, across[level], up[level],
+                              GL_COLOR_BUFFER_BIT, GL_LINEAR);
+  }
+  ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+}
+
+void regenerate(RenderTarget& target, const sampledCorner* corner) {
   ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
   if (!target.mipmapOnLeave) return;
+  const bool halving = corner != nullptr && target.levelsFilled && compactRenderTargets &&
+                       ext::glBlitFramebufferEXT != nullptr;
+  GLboolean scissored = GL_FALSE;
+  if (halving) {
+    if (target.levelReadFramebuffer == 0) {
+      ext::glGenFramebuffersEXT(1, &target.levelReadFramebuffer);
+      ext::glGenFramebuffersEXT(1, &target.levelDrawFramebuffer);
+    }
+    scissored = glIsEnabled(GL_SCISSOR_TEST);
+    if (scissored) glDisable(GL_SCISSOR_TEST);
+  }
   for (int32_t i = 0; i < target.colourCount; ++i) {
     if (!target.mipmapped[static_cast<size_t>(i)]) continue;
     texture& colour = *target.colourTextures[i];
     colour.bind();
-    ext::glGenerateMipmapEXT(GL_TEXTURE_2D);
+    if (halving) {
+      halveLevels(target, colour, *corner);
+    } else {
+      ext::glGenerateMipmapEXT(GL_TEXTURE_2D);
+    }
     colour.unbind();
   }
+  if (scissored) glEnable(GL_SCISSOR_TEST);
+  target.levelsFilled = true;
+}
+
+}  // namespace
+
+sampledCorner windowCorner(int32_t margin) {
+  const int64_t grown = margin > 0 ? margin : 0;
+  const auto side = [grown](int32_t window) {
+    const int64_t length = int64_t{window} + grown;
+    return static_cast<int32_t>(length < INT32_MAX ? length : INT32_MAX);
+  };
+  return {side(gfx::screenWidth), side(gfx::screenHeight)};
+}
+
+void leave(RenderTarget& target) { regenerate(target, nullptr); }
+
+void leaveSampledCorner(RenderTarget& target, sampledCorner corner) {
+  regenerate(target, &corner);
 }
 
 void release(std::unique_ptr<RenderTarget>& target) {
   if (!target) return;
   if (framebufferReady) {
     ext::glDeleteFramebuffersEXT(1, &target->framebuffer);
+    if (target->levelReadFramebuffer != 0) {
+      ext::glDeleteFramebuffersEXT(1, &target->levelReadFramebuffer);
+      ext::glDeleteFramebuffersEXT(1, &target->levelDrawFramebuffer);
+    }
     for (GLuint& renderbuffer : target->colourRenderbuffers) {
       if (renderbuffer != 0) ext::glDeleteRenderbuffersEXT(1, &renderbuffer);
     }

@@ -66,8 +66,28 @@ struct RenderTarget {
   std::unique_ptr<texture> depthTexture;
   bool mipmapOnLeave = true;
   std::vector<bool> mipmapped;  // per colour texture: regenerated on leave
+  int32_t coarsestLevel = 0;     // the last level regenerated, in the compact layout
   std::vector<GLenum> drawBuffers;
+  // The two framebuffers that leaveSampledCorner halves levels through
+  // (made on its first use), and whether every level has been regenerated
+  // in full once.
+  GLuint levelReadFramebuffer = 0;
+  GLuint levelDrawFramebuffer = 0;
+  bool levelsFilled = false;
 };
+
+// The texels of level 0 that later passes may read, from the target's
+// corner at (0, 0): no read, at any level, uses coordinates at or beyond
+// `width` texels across or `height` texels up.
+struct sampledCorner {
+  int32_t width = 0;
+  int32_t height = 0;
+};
+
+// The corner of the targets that the window's picture is drawn into
+// (gfx::screenWidth x screenHeight texels), grown by `margin` texels across
+// and up. Cheap.
+sampledCorner windowCorner(int32_t margin);
 
 // No limit on the mipmap levels that passes sample: GL's own default
 // maximum level.
@@ -99,6 +119,15 @@ void enter(const RenderTarget& target);
 // Leaves the last mipmapped texture's unit active and GL_TEXTURE as the
 // matrix mode.
 void leave(RenderTarget& target);
+
+// As leave(), but each mipmap level is regenerated only as far as reads
+// inside `corner` can reach (regeneratedTexels), by halving blits from level
+// to level; the rest of each level keeps what it held. Those texels come out
+// as leave() makes them, for about the corner's share of its cost. The
+// first call on a target, the full layout and drivers without
+// EXT_framebuffer_blit regenerate everything as leave() does. Turns the
+// scissor test off while it blits.
+void leaveSampledCorner(RenderTarget& target, sampledCorner corner);
 
 // Deletes the framebuffer and renderbuffers (when framebufferReady) and
 // the structure; the textures' GL names go with the context.

@@ -59,7 +59,8 @@ void drawTitleParticleScene() {
   passDone("sky");
   drawTitleParticles();
   passDone("particles");
-  FWrender::leave(*sceneTarget);
+  // The composite reads every level where the picture's pixels fall.
+  FWrender::leaveSampledCorner(*sceneTarget, FWrender::windowCorner(0));
   passDone("mipmaps");
   compositeTitleScene();
   passDone("composite");

@@ -17,6 +17,7 @@
 #include "engine/shell.h"
 
 #include <array>
+#include <cmath>
 
 namespace scenes {
 
@@ -126,19 +127,44 @@ void setOcclusionUniforms(const chain& state, const float* projection) {
   setMatrixUniform(program, "projectionMatrix", projection);
 }
 
+// How far from a pixel the composite reads, in texture units of the full
+// layout's square target (the shader scales them to this target's width and
+// height): the bloom ring on the lit colour's levels 3 and 4, the softening
+// disc on the occlusion map's levels 1 and 2.
+struct compositeReach {
+  float bloom = 0.0f;
+  float softening = 0.0f;
+};
+
+compositeReach compositeReachNow(const chain& state) {
+  float radii[3] = {0.0f, 0.0f, 0.0f};
+  if (state.ssao != nullptr) state.ssao->valuesNow(radii);
+  compositeReach reach;
+  reach.bloom = (state.blur != nullptr ? state.blur->valueNow() : 0.0f) / 1024.0f;
+  reach.softening = radii[2] / 1024.0f + 0.005f;
+  return reach;
+}
+
+// The part of a target that the composite can read with offsets up to
+// `reach`: the window's corner, grown by the reach in texels (the same both
+// ways in the full layout's units) and one more for rounding in the shader.
+FWrender::sampledCorner cornerWithin(float reach) {
+  const double texels = std::fabs(static_cast<double>(reach)) * sceneTarget->fullLayoutSide;
+  constexpr double unbounded = 1 << 24;
+  const int32_t margin = texels < unbounded ? static_cast<int32_t>(std::ceil(texels)) + 1
+                                            : static_cast<int32_t>(unbounded);
+  return FWrender::windowCorner(margin);
+}
+
 void setCompositeUniforms(const chain& state) {
   const gfx::shaderProgram* program = state.compositePass->shader;
   if (program == nullptr) return;
-  const float blurRadius = state.blur != nullptr ? state.blur->valueNow() : 0.0f;
-  float radii[3] = {0.0f, 0.0f, 0.0f};
-  if (state.ssao != nullptr) state.ssao->valuesNow(radii);
+  const compositeReach reach = compositeReachNow(state);
   float tone[3] = {0.0f, 0.0f, 0.0f};
   if (state.hdr != nullptr) state.hdr->vectorNow(tone);
-  // Both radii are texture units of the full layout's square target; the
-  // shader scales them to this target's width and height.
   const float fullSide = static_cast<float>(sceneTarget->fullLayoutSide);
-  gfx::setUniform(program, "blurRadius", blurRadius / 1024.0f);
-  gfx::setUniform(program, "SSAORadius", radii[2] / 1024.0f + 0.005f);
+  gfx::setUniform(program, "blurRadius", reach.bloom);
+  gfx::setUniform(program, "SSAORadius", reach.softening);
   gfx::setUniform(program, "layoutScale", fullSide / static_cast<float>(sceneTarget->width),
                   fullSide / static_cast<float>(sceneTarget->height));
   gfx::setUniform(program, "illumMapPhong", int32_t{1});
@@ -226,7 +252,9 @@ void runPostProcessing() {
   drawGreetingsContent();
   state.scenePass->end();
   passDone("scene");
-  FWrender::leave(*sceneTarget);
+  // The composite reads the mipmaps no further than its offsets reach.
+  const compositeReach reach = compositeReachNow(state);
+  FWrender::leaveSampledCorner(*sceneTarget, cornerWithin(reach.bloom));
   passDone("mipmaps");
 
   FWrender::enter(*occlusionTarget);
@@ -236,7 +264,7 @@ void runPostProcessing() {
   state.postfx->draw();
   state.occlusionPass->end();
   passDone("occlusion");
-  FWrender::leave(*occlusionTarget);
+  FWrender::leaveSampledCorner(*occlusionTarget, cornerWithin(reach.softening));
   passDone("mipmaps");
 
   gfx::enableCapability(GL_BLEND);

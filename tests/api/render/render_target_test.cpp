@@ -3,10 +3,12 @@
 #include "api/gl/display.h"
 #include "api/gl/extensions.h"
 #include "api/gl/state.h"
+#include "api/render/mipmap_region.h"
 #include "support/headless_gl.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -196,6 +198,72 @@ TEST_F(RenderTargets, CompactTargetsHoldThePictureAndMipmapOnlyWhatIsReadCoarser
   EXPECT_EQ(pixels[(719 * 2048 + 1280) * 4], 0);
   glBindTexture(GL_TEXTURE_2D, 0);
   FWrender::release(target);
+}
+
+TEST_F(RenderTargets, LeavingForACornerRegeneratesItsTexelsAsAFullLeaveDoes) {
+  FWrender::compactRenderTargets = true;
+  gfx::setupViewport(300, 200, gfx::aspect16by9);
+  auto full = FWrender::createRenderTarget(1, 1u << 0, 4);
+  auto corner = FWrender::createRenderTarget(1, 1u << 0, 4);
+  ASSERT_EQ(full->width, 512);
+  ASSERT_EQ(full->height, 256);
+  const FWrender::sampledCorner read{307, 203};
+  uint32_t seed = 1;
+  std::vector<uint8_t> noise(512 * 256 * 4);
+  const auto drawNoise = [&] {
+    for (uint8_t& byte : noise) {
+      seed = seed * 1664525u + 1013904223u;
+      byte = static_cast<uint8_t>(seed >> 24);
+    }
+    // Drawn, as passes do: an upload would regenerate the levels by itself.
+    glDisable(GL_DEPTH_TEST);
+    for (const auto* target : {full.get(), corner.get()}) {
+      FWrender::enter(*target);
+      glViewport(0, 0, 512, 256);
+      glMatrixMode(GL_PROJECTION);
+      glLoadIdentity();
+      glOrtho(0, 512, 0, 256, -1, 1);
+      glMatrixMode(GL_MODELVIEW);
+      glLoadIdentity();
+      glRasterPos2i(0, 0);
+      glDrawPixels(512, 256, GL_RGBA, GL_UNSIGNED_BYTE, noise.data());
+    }
+  };
+  // The first leave fills every level; the second regenerates the corner's.
+  for (int round = 0; round < 2; ++round) {
+    drawNoise();
+    FWrender::leave(*full);
+    FWrender::leaveSampledCorner(*corner, read);
+  }
+
+  const std::vector<int32_t> across = FWrender::regeneratedTexels(512, read.width, 4);
+  const std::vector<int32_t> up = FWrender::regeneratedTexels(256, read.height, 4);
+  bool staleOutside = false;
+  for (int level = 1; level <= 4; ++level) {
+    SCOPED_TRACE(level);
+    const int width = 512 >> level;
+    std::vector<uint8_t> expected(static_cast<size_t>(width * (256 >> level) * 4));
+    std::vector<uint8_t> regenerated(expected.size());
+    glBindTexture(GL_TEXTURE_2D, full->colourTextures[0]->glId);
+    glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, expected.data());
+    glBindTexture(GL_TEXTURE_2D, corner->colourTextures[0]->glId);
+    glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, regenerated.data());
+    int differing = 0;
+    for (int y = 0; y < (256 >> level); ++y) {
+      for (int x = 0; x < width; ++x) {
+        const size_t at = static_cast<size_t>((y * width + x) * 4);
+        const bool same = std::equal(&expected[at], &expected[at] + 4, &regenerated[at]);
+        if (x < across[level] && y < up[level]) differing += same ? 0 : 1;
+        if (x >= across[level] && !same) staleOutside = true;
+      }
+    }
+    EXPECT_EQ(differing, 0);
+  }
+  glBindTexture(GL_TEXTURE_2D, 0);
+  // Beyond the corner's reach the older level stayed: nothing was done there.
+  EXPECT_TRUE(staleOutside);
+  FWrender::release(full);
+  FWrender::release(corner);
 }
 
 TEST_F(RenderTargets, MissingFramebufferObjectsAreErrorCodeOne) {
