@@ -208,8 +208,9 @@ namespace {
 
 // Halves level k - 1 into level k over the counted texels, for k = 1 up to
 // the coarsest level kept. A 2:1 linear blit samples each texel's
-// 2 x 2 block at its centre, as glGenerateMipmap does.
-void halveLevels(RenderTarget& target, const texture& colour, sampledCorner corner) {
+// 2 x 2 block at its centre, as glGenerateMipmap does. False, before any
+// blit, when the driver cannot attach a level to a framebuffer.
+bool halveLevels(RenderTarget& target, const texture& colour, sampledCorner corner) {
   const int32_t levels = target.coarsestLevel;
   const std::vector<int32_t> across = regeneratedTexels(target.width, corner.width, levels);
   const std::vector<int32_t> up = regeneratedTexels(target.height, corner.height, levels);
@@ -221,6 +222,13 @@ void halveLevels(RenderTarget& target, const texture& colour, sampledCorner corn
     ext::glBindFramebufferEXT(GL_DRAW_FRAMEBUFFER_EXT, target.levelDrawFramebuffer);
     ext::glFramebufferTexture2DEXT(GL_DRAW_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT,
                                    GL_TEXTURE_2D, colour.glId, static_cast<GLint>(level));
+    if (level == 1 && (ext::glCheckFramebufferStatusEXT(GL_READ_FRAMEBUFFER_EXT) !=
+                           GL_FRAMEBUFFER_COMPLETE_EXT ||
+                       ext::glCheckFramebufferStatusEXT(GL_DRAW_FRAMEBUFFER_EXT) !=
+                           GL_FRAMEBUFFER_COMPLETE_EXT)) {
+      ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+      return false;
+    }
     const int32_t parentAcross = across[level - 1];
     const int32_t parentUp = up[level - 1];
     const int32_t halvedAcross = 2 * across[level] < parentAcross ? 2 * across[level] : parentAcross;
@@ -229,6 +237,7 @@ void halveLevels(RenderTarget& target, const texture& colour, sampledCorner corn
                               GL_COLOR_BUFFER_BIT, GL_LINEAR);
   }
   ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+  return true;
 }
 
 void regenerate(RenderTarget& target, const sampledCorner* corner) {
@@ -249,11 +258,7 @@ void regenerate(RenderTarget& target, const sampledCorner* corner) {
     if (!target.mipmapped[static_cast<size_t>(i)]) continue;
     texture& colour = *target.colourTextures[i];
     colour.bind();
-    if (halving) {
-      halveLevels(target, colour, *corner);
-    } else {
-      ext::glGenerateMipmapEXT(GL_TEXTURE_2D);
-    }
+    if (!halving || !halveLevels(target, colour, *corner)) ext::glGenerateMipmapEXT(GL_TEXTURE_2D);
     colour.unbind();
   }
   if (scissored) glEnable(GL_SCISSOR_TEST);
