@@ -122,7 +122,8 @@ void leave(RenderTarget& target);
 
 // As leave(), but each mipmap level is regenerated only as far as reads
 // inside `corner` can reach (regeneratedTexels), by halving blits from level
-// to level; the rest of each level keeps what it held. Those texels come out
+// to level; the rest of each level keeps what it held, so `corner` must hold
+// every read of those levels until the next leave. Those texels come out
 // as leave() makes them, for about the corner's share of its cost. The
 // first call on a target, the full layout and drivers without
 // EXT_framebuffer_blit regenerate everything as leave() does. Turns the
