@@ -156,10 +156,9 @@ FWrender::sampledCorner cornerWithin(float reach) {
   return FWrender::windowCorner(margin);
 }
 
-void setCompositeUniforms(const chain& state) {
+void setCompositeUniforms(const chain& state, const compositeReach& reach) {
   const gfx::shaderProgram* program = state.compositePass->shader;
   if (program == nullptr) return;
-  const compositeReach reach = compositeReachNow(state);
   float tone[3] = {0.0f, 0.0f, 0.0f};
   if (state.hdr != nullptr) state.hdr->vectorNow(tone);
   const float fullSide = static_cast<float>(sceneTarget->fullLayoutSide);
@@ -270,7 +269,7 @@ void runPostProcessing() {
   gfx::enableCapability(GL_BLEND);
   clearFrame();
   state.compositePass->begin();
-  setCompositeUniforms(state);
+  setCompositeUniforms(state, reach);
   state.ssaoMap->draw();
   state.compositePass->end();
   passDone("blur and composite");
