@@ -1,14 +1,21 @@
 // How well the reported music position matches what a sound server actually
-// plays. Starts a private PulseAudio with a null sink, plays the show's song
-// into it, records the sink's monitor with parec and finds, by
-// cross-correlation with the decoded song, which stretch of the song each
-// stretch of the recording holds. The position the stream reported at the
-// moment the monitor delivered that stretch is compared with it.
+// plays, and whether the sound arrives whole, on each server people have and
+// on a quiet and a busy machine. For each server (a private PulseAudio,
+// PipeWire through its PulseAudio server, PipeWire's own protocol, each with
+// a null sink) and load (nothing else; two busy loops and the offline
+// renderer beside it) it:
 //
-//   bench_audible_position [--seconds N] [--song FILE.mp3]
+// - plays the show's song, records the sink's monitor with parec and finds,
+//   by cross-correlation with the decoded song, which stretch of the song
+//   each stretch of the recording holds; the position the stream reported
+//   at the moment the monitor delivered that stretch is compared with it;
+// - plays a continuous tone and counts silences of 2 ms or more inside it.
 //
-// --seconds: stop after N seconds of the song (default: the whole song).
-// --song:    another MP3 instead of the show's song in the built pack.zip.
+//   bench_audible_position [--seconds N] [--tone-seconds N] [--song FILE.mp3]
+//
+// --seconds:      play N seconds of the song per row (default 30).
+// --tone-seconds: length of the tone per row (default 20).
+// --song:         another MP3 instead of the show's song in the built pack.zip.
 //
 // Offset = reported position - audible position, in milliseconds: positive
 // means the show is ahead of the sound.
@@ -16,9 +23,13 @@
 #include "engine/music.h"
 #include "platform/audio_stream.h"
 #include "platform/mp3_decoder.h"
+#include "support/busy_machine.h"
 #include "support/command.h"
+#include "support/pipewire_server.h"
 #include "support/pulse_server.h"
+#include "support/test_mp3.h"
 #include "support/test_package.h"
+#include "support/tone_gaps.h"
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -169,44 +180,27 @@ std::string songFromPack() {
   return "";
 }
 
-}  // namespace
+struct offsetFigures {
+  std::string driver;
+  bool followsDevice = false;
+  size_t matched = 0;
+  double mean = 0.0;
+  double deviation = 0.0;
+  double worst = 0.0;
+  int backwards = 0;
+};
 
-int main(int argc, char** argv) {
-  double limitSeconds = 1e9;
-  std::string mp3;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
-      limitSeconds = std::atof(argv[++i]);
-    } else if (std::strcmp(argv[i], "--song") == 0 && i + 1 < argc) {
-      mp3 = testing_support::readWholeFile(argv[++i]);
-    } else {
-      std::fprintf(stderr, "usage: %s [--seconds N] [--song FILE.mp3]\n", argv[0]);
-      return 2;
-    }
-  }
-  if (mp3.empty()) mp3 = songFromPack();
-  int rate = 0;
-  int channels = 0;
-  const std::vector<float> song = decodeMono(mp3, &rate, &channels);
-  if (song.empty()) {
-    std::fprintf(stderr, "no song to play (build pack.zip or pass --song)\n");
-    return 1;
-  }
-
-  testing_support::pulseServer server;
-  if (!server.start()) {
-    std::fprintf(stderr, "%s\n", server.failure().c_str());
-    return 1;
-  }
-  for (const auto& variable : server.clientEnvironment()) {
-    setenv(variable.first.c_str(), variable.second.c_str(), 1);
-  }
+// Plays up to `limitSeconds` of `mp3` (decoded: `song`) on `server` and
+// compares the reported position with what the monitor heard.
+offsetFigures measureOffsets(testing_support::soundServer& server, const std::string& mp3,
+                             const std::vector<float>& song, int rate, int channels,
+                             double limitSeconds) {
+  offsetFigures figures;
   std::unique_ptr<musicStream> stream(platform::openAudioStream(
       reinterpret_cast<const uint8_t*>(mp3.data()), static_cast<uint32_t>(mp3.size())));
   const platform::audioDeviceReport opened = platform::deviceReportOf(stream.get());
-  std::printf("driver \"%s\", position %s, %d Hz, %d channel(s), %.1f s of song\n",
-              opened.driver, opened.followsDevice ? "follows the device" : "real-time clock",
-              rate, channels, song.size() / static_cast<double>(rate));
+  figures.driver = opened.driver;
+  figures.followsDevice = opened.followsDevice;
 
   const auto origin = clockType::now();
   std::atomic<bool> stopRecording{false};
@@ -218,24 +212,11 @@ int main(int argc, char** argv) {
 
   std::vector<reading> polls;
   uint32_t last = 0;
-  int backwards = 0;
   const auto played = clockType::now();
   stream->play();
-  bool askedServer = false;
   while (stream->isPlaying() && secondsOf(clockType::now(), played) < limitSeconds) {
-    if (!askedServer && secondsOf(clockType::now(), played) > 3.0) {
-      // What the server itself says it holds, for comparison.
-      askedServer = true;
-      const std::string said =
-          testing_support::runCommand(server.shellPrefix() +
-                                      " pactl list sinks | grep -i latency; " +
-                                      server.shellPrefix() +
-                                      " pactl list sink-inputs | grep -i latency")
-              .output;
-      std::printf("the server says, 3 s in:\n%s", said.c_str());
-    }
     const uint32_t position = stream->positionPcm();
-    if (position < last) ++backwards;
+    if (position < last) ++figures.backwards;
     last = position;
     polls.push_back({secondsOf(clockType::now(), origin), position});
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -243,8 +224,8 @@ int main(int argc, char** argv) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   stopRecording = true;
   stream.reset();  // ends the sound, so parec's last read returns
-  server.stop();
   recorder.join();
+  if (polls.empty()) return figures;
 
   // Each read holds frames captured before it returned, so the moment the
   // recording's first frame would have been captured is at most any read's
@@ -267,7 +248,6 @@ int main(int argc, char** argv) {
   std::vector<double> offsets;
   long lastOffset = 0;
   bool matched = false;
-  size_t weak = 0;
   for (size_t start = 0; start + window < heard.mono.size(); start += stride) {
     const double at = firstFrameAround(start) + start / static_cast<double>(rate);
     if (at < polls.front().seconds || at > polls.back().seconds) continue;
@@ -279,33 +259,117 @@ int main(int argc, char** argv) {
     const long search = matched ? narrowSearch : wideSearch;
     const auto found =
         bestMatch(song, heard.mono.data() + start, window, expected - search, expected + search);
-    if (found.first < 0 || found.second < 0.9) {
-      ++weak;
-      continue;
-    }
+    if (found.first < 0 || found.second < 0.9) continue;
     lastOffset = static_cast<long>(reported) - found.first;
     matched = true;
     offsets.push_back((reported - found.first) * 1000.0 / rate);
   }
-  if (offsets.empty()) {
-    std::printf("no stretch of the recording matched the song\n");
-    return 1;
-  }
+  figures.matched = offsets.size();
+  if (offsets.empty()) return figures;
   double sum = 0.0;
   for (double o : offsets) sum += o;
-  const double mean = sum / offsets.size();
+  figures.mean = sum / offsets.size();
   double squares = 0.0;
-  double worst = 0.0;
   for (double o : offsets) {
-    squares += (o - mean) * (o - mean);
-    if (std::fabs(o) > std::fabs(worst)) worst = o;
+    squares += (o - figures.mean) * (o - figures.mean);
+    if (std::fabs(o) > std::fabs(figures.worst)) figures.worst = o;
   }
-  const auto range = std::minmax_element(offsets.begin(), offsets.end());
-  std::printf("stretches matched: %zu of %zu ms each (%zu weak or silent left out), %zu polls\n",
-              offsets.size(), window * 1000 / static_cast<size_t>(rate), weak, polls.size());
-  std::printf("offset (reported - audible): mean %+.2f ms, sd %.2f ms, min %+.2f ms, max %+.2f ms, "
-              "worst %+.2f ms\n",
-              mean, std::sqrt(squares / offsets.size()), *range.first, *range.second, worst);
-  std::printf("steps backwards: %d\n", backwards);
-  return 0;
+  figures.deviation = std::sqrt(squares / offsets.size());
+  return figures;
+}
+
+// Plays `tone` (a continuous sine) on `server` and counts the silences the
+// monitor heard inside it.
+testing_support::toneGaps measureDropouts(testing_support::soundServer& server,
+                                          const std::string& tone, double toneSeconds) {
+  std::unique_ptr<musicStream> stream(platform::openAudioStream(
+      reinterpret_cast<const uint8_t*>(tone.data()), static_cast<uint32_t>(tone.size())));
+  const std::string path = server.folder() + "/tone.raw";
+  std::thread recorder([&] {
+    testing_support::recordMonitor(server.shellPrefix(), server.sinkName(), toneSeconds + 3.0,
+                                   path);
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));  // parec connects
+  stream->play();
+  while (stream->isPlaying()) {
+    stream->positionPcm();
+    std::this_thread::sleep_for(std::chrono::milliseconds(16));
+  }
+  recorder.join();
+  stream.reset();
+  return testing_support::findToneGaps(testing_support::readWholeFile(path), 2, 44100);
+}
+
+std::unique_ptr<testing_support::soundServer> serverNumber(int which) {
+  using testing_support::pipewireServer;
+  if (which == 0) return std::make_unique<testing_support::pulseServer>();
+  pipewireServer::setup how;
+  how.through = which == 1 ? pipewireServer::client::pulseProtocol : pipewireServer::client::native;
+  return std::make_unique<pipewireServer>(how);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  double limitSeconds = 30.0;
+  double toneSeconds = 20.0;
+  std::string mp3;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
+      limitSeconds = std::atof(argv[++i]);
+    } else if (std::strcmp(argv[i], "--tone-seconds") == 0 && i + 1 < argc) {
+      toneSeconds = std::atof(argv[++i]);
+    } else if (std::strcmp(argv[i], "--song") == 0 && i + 1 < argc) {
+      mp3 = testing_support::readWholeFile(argv[++i]);
+    } else {
+      std::fprintf(stderr, "usage: %s [--seconds N] [--tone-seconds N] [--song FILE.mp3]\n",
+                   argv[0]);
+      return 2;
+    }
+  }
+  if (mp3.empty()) mp3 = songFromPack();
+  int rate = 0;
+  int channels = 0;
+  const std::vector<float> song = decodeMono(mp3, &rate, &channels);
+  if (song.empty()) {
+    std::fprintf(stderr, "no song to play (build pack.zip or pass --song)\n");
+    return 1;
+  }
+  testing_support::toneSpec toneShape;
+  toneShape.seconds = toneSeconds;
+  const std::string tone = testing_support::encodeToneMp3(toneShape);
+
+  std::printf("%.0f s of the song (%d Hz, %d channel(s)) and %.0f s of tone per row\n\n",
+              limitSeconds, rate, channels, toneSeconds);
+  std::printf("| server | load | driver | dropouts | silence (ms) | offset mean (ms) | sd (ms) | "
+              "worst (ms) | stretches |\n|---|---|---|---|---|---|---|---|---|\n");
+  int failures = 0;
+  for (int which = 0; which < 3; ++which) {
+    for (bool busy : {false, true}) {
+      std::unique_ptr<testing_support::soundServer> server = serverNumber(which);
+      if (!server->start()) {
+        std::fprintf(stderr, "%s\n", server->failure().c_str());
+        return 1;
+      }
+      for (const auto& variable : server->clientEnvironment()) {
+        setenv(variable.first.c_str(), variable.second.c_str(), 1);
+      }
+      std::unique_ptr<testing_support::busyMachine> load;
+      if (busy) {
+        load = std::make_unique<testing_support::busyMachine>(server->folder(),
+                                                              AMBER_RENDER_PATH, AMBER_PACK_PATH);
+      }
+      const offsetFigures offsets = measureOffsets(*server, mp3, song, rate, channels, limitSeconds);
+      const testing_support::toneGaps gaps = measureDropouts(*server, tone, toneSeconds);
+      load.reset();
+      server->stop();
+      std::printf("| %s | %s | %s%s | %d | %.1f | %+.2f | %.2f | %+.2f | %zu |\n",
+                  server->label().c_str(), busy ? "busy" : "quiet", offsets.driver.c_str(),
+                  offsets.followsDevice ? "" : " (clock)", gaps.silences, gaps.silentMs,
+                  offsets.mean, offsets.deviation, offsets.worst, offsets.matched);
+      std::fflush(stdout);
+      if (gaps.silences > 0 || offsets.matched == 0 || offsets.backwards > 0) ++failures;
+    }
+  }
+  return failures == 0 ? 0 : 1;
 }

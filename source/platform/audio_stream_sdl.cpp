@@ -1,6 +1,9 @@
 #include "platform/audio_stream.h"
 
 #include "platform/audible_clock.h"
+#include "platform/audio_device_sdl.h"
+#include "platform/callback_events.h"
+#include "platform/decode_ahead.h"
 #include "platform/message_box.h"
 #include "platform/mp3_decoder.h"
 
@@ -12,6 +15,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -35,6 +39,14 @@ void closeDeviceAtExit() {
   deviceOpenAtExit = 0;
 }
 
+// How long the sound system may take to open a device, and a playing
+// device to ask for its next sound, before the show goes on without it.
+constexpr int deviceAnswerMs = 2000;
+
+// How far the decoder runs ahead of the device: a decoding thread held up
+// this long on a busy machine still costs no sound.
+constexpr int aheadSeconds = 2;
+
 // Drivers that accept samples without playing them: they pace themselves
 // with sleeps, so only the real-time clock tells where the song is.
 bool pretendDriver(const char* driver) {
@@ -42,11 +54,16 @@ bool pretendDriver(const char* driver) {
          (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0);
 }
 
-// About 20 ms of sound per callback: short enough for a prompt start,
-// long enough that a busy main thread does not starve the device.
+// About 190 ms of sound per callback. A sound server asks for one such
+// buffer ahead (SDL's PulseAudio driver sets its target length to it, its
+// PipeWire driver the node's latency), so this is what absorbs the audio
+// thread being scheduled late on a busy machine: at 20 ms, a desktop with
+// a build or the software renderer beside the show broke the music up
+// dozens of times a minute. The latency costs nothing, since the position
+// counts what the device still holds.
 Uint16 bufferFramesFor(int rate) {
   Uint16 frames = 256;
-  while (frames < 8192 && static_cast<int>(frames) * 1000 / rate < 20) frames *= 2;
+  while (frames < 16384 && static_cast<int>(frames) * 1000 / rate < 180) frames *= 2;
   return frames;
 }
 
@@ -75,8 +92,8 @@ class silentStream : public musicStream {
   float lengthSeconds() override { return 0.0f; }
 };
 
-// Decodes on SDL's audio thread, a callback's worth at a time, and tells
-// the main thread what is audible.
+// Decodes on a thread of its own, ahead of SDL's audio thread, which only
+// copies; tells the main thread what is audible.
 class sdlAudioStream : public musicStream {
  public:
   sdlAudioStream(std::unique_ptr<mp3Decoder> decoder, positionSource clock)
@@ -88,22 +105,10 @@ class sdlAudioStream : public musicStream {
         std::min<uint64_t>(frames * 1000 / static_cast<uint64_t>(rate_),
                            std::numeric_limits<uint32_t>::max()));
     lengthSeconds_ = static_cast<float>(milliseconds / 1000.0);
+    ahead_ = std::make_unique<decodeAhead>(*decoder_, static_cast<size_t>(rate_) * aheadSeconds);
 
     SDL_AudioSpec obtained{};
-    if (clock == positionSource::silent) {
-      // No device: the clock alone runs the song.
-    } else if (!openDevice(&obtained)) {
-      std::fprintf(stderr,
-                   "Audio: no sound device could be opened (%s); the soundtrack plays "
-                   "silently in real time.\n",
-                   SDL_GetError());
-      SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
-      const bool opened = openDevice(&obtained);
-      SDL_ResetHint(SDL_HINT_AUDIODRIVER);
-      if (!opened) {
-        std::fprintf(stderr, "Audio: the silent device failed too (%s).\n", SDL_GetError());
-      }
-    }
+    if (clock != positionSource::silent) openSomeDevice(&obtained);
     if (device_ != 0) driver_ = SDL_GetCurrentAudioDriver();
     const bool wantDevice = clock == positionSource::automatic
                                 ? !pretendDriver(driver_)
@@ -119,6 +124,7 @@ class sdlAudioStream : public musicStream {
   // device, then SDL's audio.
   ~sdlAudioStream() override {
     if (device_ != 0) SDL_LockAudioDevice(device_);
+    ahead_.reset();
     decoder_.reset();
     if (device_ != 0) {
       SDL_UnlockAudioDevice(device_);
@@ -132,6 +138,7 @@ class sdlAudioStream : public musicStream {
     {
       std::lock_guard<std::mutex> hold(lock_);
       clock_->start(monotonicNow());
+      lastSign_ = monotonicNow();
       playStarted_ = true;
     }
     if (device_ != 0) SDL_PauseAudioDevice(device_, 0);
@@ -139,6 +146,7 @@ class sdlAudioStream : public musicStream {
 
   uint32_t positionPcm() override {
     std::lock_guard<std::mutex> hold(lock_);
+    absorbCallbacks();
     noticeLostDevice();
     const uint64_t frames = held_ ? heldAt_ : offset_ + clock_->position(monotonicNow());
     return static_cast<uint32_t>(std::min<uint64_t>(frames, std::numeric_limits<uint32_t>::max()));
@@ -147,6 +155,7 @@ class sdlAudioStream : public musicStream {
   // A held song counts as playing: it has not ended.
   bool isPlaying() override {
     std::lock_guard<std::mutex> hold(lock_);
+    absorbCallbacks();
     noticeLostDevice();
     if (held_) return true;
     return clock_->playing(monotonicNow());
@@ -193,15 +202,38 @@ class sdlAudioStream : public musicStream {
     audioDeviceReport counts;
     counts.driver = driver_ != nullptr ? driver_ : "";
     counts.followsDevice = followsDevice_;
-    std::lock_guard<std::mutex> hold(lock_);
-    counts.handedFrames = handedFrames_;
-    counts.decodedFrames = decodedFrames_;
+    counts.handedFrames = handedFrames_.load();
+    counts.decodedFrames = decodedFrames_.load();
     return counts;
   }
 
  private:
-  bool openDevice(SDL_AudioSpec* obtained) {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  // The system's device; failing that, SDL's dummy one, which consumes in
+  // real time. A sound system that does not answer in time is left alone
+  // from then on: the song runs on the real-time clock without a device.
+  void openSomeDevice(SDL_AudioSpec* obtained) {
+    if (soundSystemAbandoned()) return;  // said so when it happened
+    const audioOpenResult::outcome outcome = openDevice(obtained);
+    if (outcome == audioOpenResult::outcome::timedOut) {
+      std::fprintf(stderr,
+                   "Audio: the sound system did not open a device within %d s; the soundtrack "
+                   "plays silently in real time.\n",
+                   deviceAnswerMs / 1000);
+    }
+    if (outcome != audioOpenResult::outcome::failed) return;
+    std::fprintf(stderr,
+                 "Audio: no sound device could be opened (%s); the soundtrack plays "
+                 "silently in real time.\n",
+                 openError_.c_str());
+    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+    const bool opened = openDevice(obtained) == audioOpenResult::outcome::opened;
+    SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+    if (!opened) {
+      std::fprintf(stderr, "Audio: the silent device failed too (%s).\n", openError_.c_str());
+    }
+  }
+
+  audioOpenResult::outcome openDevice(SDL_AudioSpec* obtained) {
     SDL_AudioSpec wanted{};
     wanted.freq = rate_;
     wanted.format = AUDIO_S16SYS;
@@ -211,16 +243,16 @@ class sdlAudioStream : public musicStream {
     wanted.userdata = this;
     // No changes allowed: SDL converts to whatever the device wants, so the
     // callback always counts frames at the stream's own rate.
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, obtained, 0);
-    if (device_ == 0) {
-      SDL_QuitSubSystem(SDL_INIT_AUDIO);
-      return false;
-    }
+    const audioOpenResult opened = openAudioDeviceWithin(wanted, deviceAnswerMs);
+    openError_ = opened.error;
+    if (opened.result != audioOpenResult::outcome::opened) return opened.result;
+    device_ = opened.device;
+    *obtained = opened.obtained;
     audioInitialised_ = true;
     static std::once_flag atExit;
     std::call_once(atExit, [] { std::atexit(closeDeviceAtExit); });
     deviceOpenAtExit = device_;
-    return true;
+    return opened.result;
   }
 
   audibleClock::source clockSource() const {
@@ -238,9 +270,12 @@ class sdlAudioStream : public musicStream {
   // on from there on a fresh clock.
   bool moveTo(uint64_t frame, bool keepHeld) {
     if (device_ != 0) SDL_LockAudioDevice(device_);
-    const bool moved = decoder_->seek(frame);
+    const bool moved = ahead_->seek(frame);
     if (moved) {
       std::lock_guard<std::mutex> hold(lock_);
+      callbackEvent stale;
+      while (events_.pop(&stale)) {
+      }
       if (keepHeld && held_) {
         heldAt_ = frame;
       } else {
@@ -251,6 +286,7 @@ class sdlAudioStream : public musicStream {
         endReported_ = false;
         clock_ = makeClock(lengthFrames_ > frame ? lengthFrames_ - frame : 0);
         clock_->start(monotonicNow());
+        lastSign_ = monotonicNow();
       }
     }
     if (device_ != 0) SDL_UnlockAudioDevice(device_);
@@ -261,64 +297,105 @@ class sdlAudioStream : public musicStream {
   // and goes on calling the callback, paced by sleeps. Once that is seen,
   // the position runs on the real-time clock from where it was. Called with
   // lock_ held.
+  //
+  // A device that asks for nothing for a while (a suspended sink, a stream
+  // its server never linked) is given up the same way: the song must not
+  // stand still waiting for it.
   void noticeLostDevice() {
-    if (deviceLost_ || !playStarted_ || device_ == 0) return;
-    if (SDL_GetAudioDeviceStatus(device_) != SDL_AUDIO_STOPPED) return;
+    if (deviceLost_ || !playStarted_ || device_ == 0 || held_) return;
+    const int64_t now = monotonicNow();
+    if (SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED) {
+      std::fprintf(stderr,
+                   "Audio: the sound device was lost (%s); the show goes on silently in real "
+                   "time.\n",
+                   driver_);
+    } else if (followsDevice_ && now - lastSign_ > int64_t{deviceAnswerMs} * 1000000) {
+      std::fprintf(stderr,
+                   "Audio: the sound device took no sound for %d s (%s); the show goes on "
+                   "silently in real time.\n",
+                   deviceAnswerMs / 1000, driver_);
+    } else {
+      return;
+    }
     deviceLost_ = true;
-    std::fprintf(stderr,
-                 "Audio: the sound device was lost (%s); the show goes on silently in real "
-                 "time.\n",
-                 driver_);
-    clock_->continueInRealTime(monotonicNow());
+    clock_->continueInRealTime(now);
   }
 
   static void SDLCALL feed(void* self, Uint8* out, int bytes) {
     static_cast<sdlAudioStream*>(self)->fill(out, static_cast<size_t>(bytes));
   }
 
-  // Runs on the audio thread with the device locked.
+  // Runs on the audio thread with the device locked: a copy, no decoding,
+  // no lock shared with the main thread.
   void fill(Uint8* out, size_t bytes) {
-    const size_t written = decoder_ != nullptr ? decoder_->read(out, bytes) : 0;
+    // SDL raises its own audio thread (the PulseAudio driver's), but the
+    // PipeWire driver calls from a thread loop of normal priority, which a
+    // busy desktop holds up for longer than any buffer. Whichever thread
+    // calls asks for the highest priority it may have, once.
+    thread_local bool raised = false;
+    if (!raised) {
+      raised = true;
+      SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL);
+    }
+    const size_t written = ahead_ != nullptr ? ahead_->take(out, bytes) : 0;
     std::memset(out + written, 0, bytes - written);
-    const bool ended = decoder_ == nullptr || decoder_->finished();
-    const int64_t now = monotonicNow();
-    std::lock_guard<std::mutex> hold(lock_);
-    handedFrames_ += bytes / frameBytes_;
-    decodedFrames_ += written / frameBytes_;
     handedSinceMove_ += bytes / frameBytes_;
     decodedSinceMove_ += written / frameBytes_;
-    clock_->handed(handedSinceMove_, now);
-    if (ended && !endReported_) {
-      clock_->decodedAll(decodedSinceMove_);
-      endReported_ = true;
+    handedFrames_.fetch_add(bytes / frameBytes_, std::memory_order_relaxed);
+    decodedFrames_.fetch_add(written / frameBytes_, std::memory_order_relaxed);
+    callbackEvent event;
+    event.handedFrames = handedSinceMove_;
+    event.decodedFrames = decodedSinceMove_;
+    event.time = monotonicNow();
+    event.ended = ahead_ == nullptr || ahead_->drained();
+    events_.push(event);
+  }
+
+  // Hands what the callbacks did since the last look to the clock. Called
+  // with lock_ held.
+  void absorbCallbacks() {
+    callbackEvent event;
+    while (events_.pop(&event)) {
+      clock_->handed(event.handedFrames, event.time);
+      lastSign_ = event.time;
+      if (event.ended && !endReported_) {
+        clock_->decodedAll(event.decodedFrames);
+        endReported_ = true;
+      }
     }
   }
 
   std::unique_ptr<mp3Decoder> decoder_;
+  std::unique_ptr<decodeAhead> ahead_;
   const int rate_;
   const size_t frameBytes_;
   float lengthSeconds_ = 0.0f;
   SDL_AudioDeviceID device_ = 0;
   bool audioInitialised_ = false;
+  std::string openError_;
 
   const char* driver_ = "";
   bool followsDevice_ = false;
   uint64_t latency_ = 0;
   uint64_t lengthFrames_ = 0;
 
-  // Shared by the audio and main threads under lock_.
+  // The audio thread's own counts since the last move (it alone writes
+  // them; moves happen with the device locked), and its totals.
+  uint64_t handedSinceMove_ = 0;
+  uint64_t decodedSinceMove_ = 0;
+  std::atomic<uint64_t> handedFrames_{0};
+  std::atomic<uint64_t> decodedFrames_{0};
+  callbackEvents events_;
+
+  // The main thread's, under lock_ (pause and seek may come from elsewhere).
   std::mutex lock_;
   std::unique_ptr<audibleClock> clock_;
-  uint64_t handedFrames_ = 0;
-  uint64_t decodedFrames_ = 0;
   bool endReported_ = false;
   bool playStarted_ = false;
   bool deviceLost_ = false;
-  // Seeking and resuming start a fresh clock at offset_; it counts what was
-  // handed and decoded since then.
+  int64_t lastSign_ = 0;  // when play began or a callback last asked for sound
+  // Seeking and resuming start a fresh clock at offset_.
   uint64_t offset_ = 0;
-  uint64_t handedSinceMove_ = 0;
-  uint64_t decodedSinceMove_ = 0;
   bool held_ = false;
   uint64_t heldAt_ = 0;
 };

@@ -1,8 +1,9 @@
 #pragma once
 
-// SIGINT and SIGTERM as quit requests: once installed, either signal is
+// SIGINT and SIGTERM as quit requests: once installed, the first signal is
 // noted instead of ending the process, and the window's event pump reports
-// it as a quit, so the show ends through its normal shutdown.
+// it as a quit, so the show ends through its normal shutdown. A second one
+// ends the process at once with status 0.
 
 namespace platform {
 

@@ -9,10 +9,15 @@ namespace platform {
 namespace {
 
 volatile std::sig_atomic_t signalled = 0;
+volatile std::sig_atomic_t signalsSeen = 0;
 volatile std::sig_atomic_t endAtOnce = 0;
 
+// The first signal asks for a normal end; a second one, or any while the
+// program waits where no one looks, ends it on the spot: a user pressing
+// Ctrl+C twice means it.
 extern "C" void noteQuitSignal(int) {
-  if (endAtOnce != 0) _exit(0);
+  if (endAtOnce != 0 || signalsSeen != 0) _exit(0);
+  signalsSeen = 1;
   signalled = 1;
 }
 

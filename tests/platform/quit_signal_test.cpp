@@ -18,9 +18,19 @@ void raiseAndReport(int signalNumber) {
   std::_Exit(0);
 }
 
+// A second signal does not wait for the program to look: it ends it.
+void raiseTwice() {
+  platform::installQuitSignals();
+  std::raise(SIGTERM);
+  if (!platform::quitSignalled()) std::_Exit(11);
+  std::raise(SIGINT);
+  std::_Exit(13);
+}
+
 TEST(QuitSignalDeathTest, TermAndInterruptBecomeQuitRequests) {
   EXPECT_EXIT(raiseAndReport(SIGTERM), ::testing::ExitedWithCode(0), "");
   EXPECT_EXIT(raiseAndReport(SIGINT), ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(raiseTwice(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

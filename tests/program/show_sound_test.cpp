@@ -2,6 +2,7 @@
 // away mid-show, without any server, with the music off and looping.
 #include "content/zip_archive.h"
 #include "support/command.h"
+#include "support/pipewire_server.h"
 #include "support/pulse_server.h"
 #include "support/show_process.h"
 #include "support/test_mp3.h"
@@ -9,6 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +22,7 @@
 namespace {
 
 using namespace testing_support;
+using clockType = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
@@ -87,6 +94,60 @@ TEST(ShowSound, WithoutAServerThePulseDriverFallsBackToTheSilentClockWithAMessag
   EXPECT_EQ(badEnding(outcome), "") << outcome.errors;
   EXPECT_FALSE(outcome.askedToStop);
   EXPECT_EQ(countOf(outcome.errors, fallbackMessage), 1u) << outcome.errors;
+}
+
+// The process among our children one of whose threads is named `thread`,
+// or 0.
+pid_t childWithThread(const std::string& thread) {
+  namespace fs = std::filesystem;
+  std::error_code ignored;
+  for (const fs::directory_entry& process : fs::directory_iterator("/proc", ignored)) {
+    const std::string stat = readWholeFile(process.path().string() + "/stat");
+    const size_t nameEnd = stat.rfind(')');
+    if (nameEnd == std::string::npos) continue;
+    const pid_t parent = static_cast<pid_t>(std::atoi(stat.c_str() + stat.find(' ', nameEnd + 2)));
+    if (parent != getpid()) continue;
+    for (const fs::directory_entry& task :
+         fs::directory_iterator(process.path() / "task", ignored)) {
+      if (readWholeFile(task.path().string() + "/comm") == thread + "\n") {
+        return static_cast<pid_t>(std::atoi(process.path().filename().c_str()));
+      }
+    }
+  }
+  return 0;
+}
+
+TEST(ShowSound, SigtermWhileTheSoundSystemHoldsTheOpenEndsTheShowAtOnce) {
+  pipewireServer::setup how;
+  how.sessionManager = false;  // SDL's pipewire driver then waits forever
+  pipewireServer server(how);
+  ASSERT_TRUE(server.start()) << server.failure();
+  const std::string folder = folderWithSong(6.0);
+  ASSERT_FALSE(folder.empty());
+  showOptions options;
+  options.environment = server.clientEnvironment();
+  pid_t show = 0;
+  clockType::time_point signalled;
+  options.actAfter = milliseconds(50);
+  options.action = [&] {
+    const auto deadline = clockType::now() + seconds(30);
+    while (show == 0 && clockType::now() < deadline) {
+      show = childWithThread("amber-snd-open");
+      std::this_thread::sleep_for(milliseconds(10));
+    }
+    signalled = clockType::now();
+    if (show != 0) kill(show, SIGTERM);
+  };
+  const auto started = clockType::now();
+  const showOutcome outcome = runShowIn(folder, seconds(60), options);
+  ASSERT_NE(show, 0) << "the show never opened its sound device:\n" << outcome.errors;
+  const double afterSignal =
+      outcome.seconds - std::chrono::duration<double>(signalled - started).count();
+  EXPECT_EQ(badEnding(outcome), "") << outcome.errors;
+  EXPECT_FALSE(outcome.askedToStop) << outcome.errors;
+  EXPECT_LT(afterSignal, 1.5) << outcome.errors;
+  EXPECT_EQ(outcome.errors.find("Audio: "), std::string::npos)
+      << "the open ran out its time instead of ending on the signal:\n" << outcome.errors;
 }
 
 TEST(ShowSound, MusicOffOpensNoDeviceAndEndsWithTheSong) {

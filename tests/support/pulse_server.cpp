@@ -86,7 +86,7 @@ std::vector<std::pair<std::string, std::string>> pulseServer::clientEnvironment(
           {"SDL_AUDIODRIVER", "pulseaudio"}};
 }
 
-std::string pulseServer::shellPrefix() const {
+std::string soundServer::shellPrefix() const {
   std::string prefix = "env";
   for (const auto& variable : clientEnvironment()) {
     prefix += " " + variable.first + "=" + variable.second;
