@@ -78,7 +78,10 @@ TEST(AmberRender, RefusesUnclearRequests) {
                                 "--fps 0 --bench", "--fps 25/0 --bench", "--from -1 --bench",
                                 "--whatever --bench", "--from 5 --to 4 --bench",
                                 "--at 3 --bench", "--at 3,x --png /tmp/x", "--crf 52 --bench",
-                                "--preset 'fast;rm' --video x.mp4"}) {
+                                "--preset 'fast;rm' --video x.mp4", "--codec vp9 --video x.mkv",
+                                "--codec ffv1 --video x.mp4", "--audio flac --video x.mp4",
+                                "--audio pcm --bench", "--resume --bench",
+                                "--check-flashes --bench", "--at 3 --check-flashes --png /tmp/x"}) {
     const commandResult result = run(arguments);
     EXPECT_EQ(result.status, 2) << arguments << "\n" << result.output;
     EXPECT_NE(result.output.find("usage: amberrender"), std::string::npos) << arguments;

@@ -73,8 +73,9 @@ TEST(FramePixels, TenBitAndEightBitFramesConvertToGlsOwnBytes) {
 
 // A 4 x 4 frame of 2 x 2 blocks, as bytes read back bottom row first: white
 // and red above, green and a block of one blue and three black pixels below.
-// The planes hold BT.601's studio-range values, top row first, and the last
-// block's chroma is that of its mean colour.
+// The planes hold the studio-range values of BT.601 (standard definition)
+// and BT.709 (from 720 lines up), top row first, and the last block's
+// chroma is that of its mean colour.
 TEST(FramePixels, VideoFramesAreStudioRangeYuvOfTheirTwoByTwoBlocks) {
   const uint8_t white[3] = {255, 255, 255}, red[3] = {255, 0, 0}, green[3] = {0, 255, 0},
                 blue[3] = {0, 0, 255}, black[3] = {0, 0, 0};
@@ -90,12 +91,20 @@ TEST(FramePixels, VideoFramesAreStudioRangeYuvOfTheirTwoByTwoBlocks) {
   }
   std::vector<uint8_t> yuv(yuv420Bytes(4, 4));
   ASSERT_EQ(yuv.size(), 24u);
-  toYuv420(frameReadback{}, bottomFirst.data(), 4, 4, yuv.data());
-  const std::vector<uint8_t> expected = {235, 235, 81,  81,  235, 235, 81, 81,   // Y
-                                         145, 145, 41,  16,  145, 145, 16, 16,
-                                         128, 90,  54,  156,                     // U
-                                         128, 240, 34,  123};                    // V
-  EXPECT_EQ(yuv, expected);
+  toYuv420(frameReadback{}, bottomFirst.data(), 4, 4, yuvMatrix::bt601, yuv.data());
+  const std::vector<uint8_t> bt601 = {235, 235, 81,  81,  235, 235, 81, 81,   // Y
+                                      145, 145, 41,  16,  145, 145, 16, 16,
+                                      128, 90,  54,  156,                     // U
+                                      128, 240, 34,  123};                    // V
+  EXPECT_EQ(yuv, bt601);
+  toYuv420(frameReadback{}, bottomFirst.data(), 4, 4, yuvMatrix::bt709, yuv.data());
+  const std::vector<uint8_t> bt709 = {235, 235, 63,  63,  235, 235, 63, 63,   // Y
+                                      173, 173, 32,  16,  173, 173, 16, 16,
+                                      128, 102, 42,  156,                     // U
+                                      128, 240, 26,  125};                    // V
+  EXPECT_EQ(yuv, bt709);
+  EXPECT_EQ(videoMatrixFor(719), yuvMatrix::bt601);
+  EXPECT_EQ(videoMatrixFor(720), yuvMatrix::bt709);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "frame_capture.h"
 
+#include "frame_selection.h"
+
 #include "api/gl/extensions.h"
 
 #include <stb_image_write.h>
@@ -27,15 +29,24 @@ frameCapture::~frameCapture() {
 
 void frameCapture::toPngFolder(const std::string& folder) { folder_ = folder; }
 
-bool frameCapture::toEncoder(const std::string& command) {
+void frameCapture::toFlashCheck(flashAnalysis* analysis) { flashes_ = analysis; }
+
+bool frameCapture::toEncoder(const std::string& command, bool yuv) {
   toEncoder_ = true;
   // readback_ is chosen at the first swap(), before the first frame is
   // handed to the writing thread.
-  const auto toYuv = [this](const std::vector<uint8_t>& frame, std::vector<uint8_t>& yuv) {
-    yuv.resize(yuv420Bytes(width_, height_));
-    toYuv420(readback_, frame.data(), width_, height_, yuv.data());
+  const yuvMatrix matrix = videoMatrixFor(height_);
+  const auto convert = [this, yuv, matrix](const std::vector<uint8_t>& frame,
+                                           std::vector<uint8_t>& bytes) {
+    if (yuv) {
+      bytes.resize(yuv420Bytes(width_, height_));
+      toYuv420(readback_, frame.data(), width_, height_, matrix, bytes.data());
+    } else {
+      bytes.resize(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 3);
+      toTopFirstRgb(readback_, frame.data(), width_, height_, bytes.data());
+    }
   };
-  if (encoder_.start(command, toYuv)) return true;
+  if (encoder_.start(command, convert)) return true;
   fail("cannot start the video encoder: " + encoder_.lastError());
   return false;
 }
@@ -95,7 +106,7 @@ void frameCapture::handOnBuffer(GLuint buffer, int64_t number) {
 }
 
 void frameCapture::handOn(const uint8_t* bottomFirst, int64_t number) {
-  if (!healthy_ || (!toEncoder_ && folder_.empty())) return;
+  if (!healthy_ || (!toEncoder_ && folder_.empty() && flashes_ == nullptr)) return;
   if (toEncoder_) {
     // A copy, so that the conversion runs on the encoder's thread while the
     // next frame is drawn. The reason for a failure is the encoder's own;
@@ -110,13 +121,12 @@ void frameCapture::handOn(const uint8_t* bottomFirst, int64_t number) {
   // GL reads the bottom row first; files want the top first.
   topFirst_.resize(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 3);
   toTopFirstRgb(readback_, bottomFirst, width_, height_, topFirst_.data());
-  writePng(topFirst_.data(), number);
+  if (flashes_ != nullptr) flashes_->addFrame(number, topFirst_.data());
+  else writePng(topFirst_.data(), number);
 }
 
 void frameCapture::writePng(const uint8_t* topFirst, int64_t number) {
-  char name[32];
-  std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(number));
-  const std::string path = folder_ + name;
+  const std::string path = framePngPath(folder_, number);
   // Compressed in memory first: stb's own file writer ignores write errors.
   png_.clear();
   const auto append = [](void* context, void* data, int size) {
@@ -127,8 +137,11 @@ void frameCapture::writePng(const uint8_t* topFirst, int64_t number) {
     fail("cannot compress " + path);
     return;
   }
+  // Written under a temporary name and renamed once whole, so that a frame
+  // with its final name is always complete (what --resume relies on).
+  const std::string partial = path + ".part";
   errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::FILE* file = std::fopen(partial.c_str(), "wb");
   bool written = file != nullptr && std::fwrite(png_.data(), 1, png_.size(), file) == png_.size() &&
                  std::fflush(file) == 0;
   int reason = errno;
@@ -136,7 +149,14 @@ void frameCapture::writePng(const uint8_t* topFirst, int64_t number) {
     written = false;
     reason = errno;
   }
-  if (!written) fail("cannot write " + path + ": " + std::strerror(reason != 0 ? reason : EIO));
+  if (written && std::rename(partial.c_str(), path.c_str()) != 0) {
+    written = false;
+    reason = errno;
+  }
+  if (!written) {
+    std::remove(partial.c_str());
+    fail("cannot write " + path + ": " + std::strerror(reason != 0 ? reason : EIO));
+  }
 }
 
 bool frameCapture::finish() {

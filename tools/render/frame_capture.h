@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encoder_process.h"
+#include "flash_analysis.h"
 #include "frame_pixels.h"
 
 #include "api/gl/gl.h"
@@ -11,7 +12,7 @@
 #include <vector>
 
 // Where the offline renderer's frames go: PNG files, the video encoder's
-// input, or nowhere (timing only). Stands in for the window's presenter.
+// input, the flash check, or nowhere (timing only). Stands in for the window's presenter.
 // Frames are read back through two pixel-buffer objects: a frame is handed
 // on while the one after it is being drawn.
 class frameCapture : public presenter {
@@ -21,10 +22,13 @@ class frameCapture : public presenter {
 
   // Writes each frame as <folder>/frame_NNNNNN.png.
   void toPngFolder(const std::string& folder);
-  // Sends raw frames (planar YUV 4:2:0, top row first, see toYuv420) to
-  // `command`'s standard input. False, with the reason on stderr, when it
+  // Hands each frame, as RGB bytes, to `analysis` (not owned).
+  void toFlashCheck(flashAnalysis* analysis);
+  // Sends raw frames, top row first, to `command`'s standard input: planar
+  // YUV 4:2:0 in the matrix of the picture's height when `yuv` (see
+  // toYuv420), else RGB bytes. False, with the reason on stderr, when it
   // cannot be started.
-  bool toEncoder(const std::string& command);
+  bool toEncoder(const std::string& command, bool yuv);
   // The song frame number of the next frame swap() receives (the PNG name).
   void nextFrameIs(int64_t frame) { nextNumber_ = frame; }
 
@@ -52,6 +56,7 @@ class frameCapture : public presenter {
   int32_t width_;
   int32_t height_;
   std::string folder_;
+  flashAnalysis* flashes_ = nullptr;
   encoderProcess encoder_;
   bool toEncoder_ = false;
   bool finished_ = false;

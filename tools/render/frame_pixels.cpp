@@ -37,16 +37,29 @@ void toRgbRow(const frameReadback& readback, const uint8_t* in, int32_t width, u
   }
 }
 
-// BT.601 weights of red, green and blue at studio range, in 1/65536: luma
-// spans 219 steps from 16, chroma 224 steps around 128.
+// The weights of red, green and blue at studio range, in 1/65536, from a
+// matrix's red and blue luma shares: luma spans 219 steps from 16, chroma
+// 224 steps around 128.
 constexpr int32_t fractionBits = 16;
 constexpr int32_t weight(double perFullRange) {
   const double scaled = perFullRange / 255.0 * (1 << fractionBits);
   return static_cast<int32_t>(scaled < 0 ? scaled - 0.5 : scaled + 0.5);
 }
-constexpr int32_t lumaWeights[3] = {weight(65.481), weight(128.553), weight(24.966)};
-constexpr int32_t blueDifferenceWeights[3] = {weight(-37.797), weight(-74.203), weight(112.0)};
-constexpr int32_t redDifferenceWeights[3] = {weight(112.0), weight(-93.786), weight(-18.214)};
+struct yuvWeights {
+  int32_t luma[3];
+  int32_t blueDifference[3];
+  int32_t redDifference[3];
+};
+constexpr yuvWeights weightsOf(double red, double blue) {
+  const double green = 1.0 - red - blue;
+  const double toBlue = 224.0 / (2.0 * (1.0 - blue));
+  const double toRed = 224.0 / (2.0 * (1.0 - red));
+  return {{weight(219.0 * red), weight(219.0 * green), weight(219.0 * blue)},
+          {weight(-red * toBlue), weight(-green * toBlue), weight(112.0)},
+          {weight(112.0), weight(-green * toRed), weight(-blue * toRed)}};
+}
+constexpr yuvWeights bt601Weights = weightsOf(0.299, 0.114);
+constexpr yuvWeights bt709Weights = weightsOf(0.2126, 0.0722);
 
 // A chroma sample from the sums of four pixels' channels.
 uint8_t chromaOfFour(const int32_t (&weights)[3], int32_t red, int32_t green, int32_t blue) {
@@ -83,8 +96,14 @@ size_t yuv420Bytes(int32_t width, int32_t height) {
   return luma + luma / 2;
 }
 
+yuvMatrix videoMatrixFor(int32_t height) {
+  return height >= 720 ? yuvMatrix::bt709 : yuvMatrix::bt601;
+}
+
 void toYuv420(const frameReadback& readback, const uint8_t* bottomFirst, int32_t width,
-              int32_t height, uint8_t* yuv) {
+              int32_t height, yuvMatrix matrix, uint8_t* yuv) {
+  const yuvWeights& weights = matrix == yuvMatrix::bt709 ? bt709Weights : bt601Weights;
+  const int32_t(&lumaWeights)[3] = weights.luma;
   const size_t inRow = static_cast<size_t>(width) * frameReadback::bytesPerPixel;
   const size_t rgbRow = static_cast<size_t>(width) * 3;
   const size_t lumaSize = static_cast<size_t>(width) * static_cast<size_t>(height);
@@ -111,8 +130,8 @@ void toYuv420(const frameReadback& readback, const uint8_t* bottomFirst, int32_t
       const int32_t red = top[0] + top[3] + below[0] + below[3];
       const int32_t green = top[1] + top[4] + below[1] + below[4];
       const int32_t blue = top[2] + top[5] + below[2] + below[5];
-      *blueDifference++ = chromaOfFour(blueDifferenceWeights, red, green, blue);
-      *redDifference++ = chromaOfFour(redDifferenceWeights, red, green, blue);
+      *blueDifference++ = chromaOfFour(weights.blueDifference, red, green, blue);
+      *redDifference++ = chromaOfFour(weights.redDifference, red, green, blue);
     }
   }
 }

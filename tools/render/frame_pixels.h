@@ -34,10 +34,18 @@ void toTopFirstRgb(const frameReadback& readback, const uint8_t* bottomFirst, in
 // U and V at half the width and half the height. Even sides only.
 size_t yuv420Bytes(int32_t width, int32_t height);
 
+// The colour matrices of video: BT.601 for standard definition, BT.709
+// for high definition.
+enum class yuvMatrix { bt601, bt709 };
+
+// The matrix players assume for a picture `height` lines high: BT.709 from
+// 720 lines up, BT.601 below.
+yuvMatrix videoMatrixFor(int32_t height);
+
 // Converts a frame as `readback` read it into planar YUV 4:2:0, top row
-// first, from the same RGB bytes that toTopFirstRgb gives: BT.601 at studio
-// range (luma 16-235), each chroma sample from the mean of its 2 x 2
+// first, from the same RGB bytes that toTopFirstRgb gives: `matrix` at
+// studio range (luma 16-235), each chroma sample from the mean of its 2 x 2
 // pixels, rounded. `width` and `height` must be even. About 2 ms a 720p
 // frame on one core of the 2-core development machine.
 void toYuv420(const frameReadback& readback, const uint8_t* bottomFirst, int32_t width,
-              int32_t height, uint8_t* yuv);
+              int32_t height, yuvMatrix matrix, uint8_t* yuv);

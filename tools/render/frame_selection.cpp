@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -59,4 +60,19 @@ std::vector<int64_t> selectFrames(const renderOptions& chosen, double songSecond
   }
   for (int64_t frame = first; frame < afterLast; ++frame) frames.push_back(frame);
   return frames;
+}
+
+std::string framePngPath(const std::string& folder, int64_t frame) {
+  char name[32];
+  std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(frame));
+  return folder + name;
+}
+
+void skipWrittenFrames(const std::string& folder, std::vector<int64_t>* frames) {
+  std::error_code error;
+  frames->erase(std::remove_if(frames->begin(), frames->end(),
+                               [&](int64_t frame) {
+                                 return std::filesystem::exists(framePngPath(folder, frame), error);
+                               }),
+                frames->end());
 }

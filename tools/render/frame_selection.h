@@ -18,3 +18,11 @@ std::vector<int64_t> selectFrames(const renderOptions& chosen, double songSecond
 
 // The moment (seconds) at which frame `frame` starts.
 double frameMoment(int64_t frame, const renderOptions& chosen);
+
+// FOLDER/frame_NNNNNN.png, the file that --png writes for frame `frame`.
+std::string framePngPath(const std::string& folder, int64_t frame);
+
+// Removes from `frames` those whose file framePngPath names already exists
+// (a file under that name is always whole: frames are renamed into place
+// once written). One stat a frame.
+void skipWrittenFrames(const std::string& folder, std::vector<int64_t>* frames);

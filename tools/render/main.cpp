@@ -1,6 +1,7 @@
 // amberrender: the show rendered offline, frame by frame, at any size and
 // frame rate, to PNG files or (through ffmpeg) to a video with the
 // soundtrack; or timed, scene by scene. Run "amberrender --help".
+#include "flash_check.h"
 #include "frame_capture.h"
 #include "frame_selection.h"
 #include "progress_meter.h"
@@ -89,6 +90,53 @@ double secondsSinceProcessStart() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9 - started;
 }
 
+// Ends the process before anything renders when the outputs cannot be
+// made: the --png folder (status 2), ffmpeg or one of its encoders (1).
+void requireOutputs(const renderOptions& chosen) {
+  if (!chosen.pngFolder.empty() && !chosen.checkFlashes) {
+    std::error_code error;
+    std::filesystem::create_directories(chosen.pngFolder, error);
+    if (error) {
+      refuseRenderOptions("cannot make the folder " + chosen.pngFolder + ": " + error.message());
+    }
+  }
+  if (chosen.videoFile.empty()) return;
+  if (std::system("command -v ffmpeg > /dev/null 2>&1") != 0) {
+    std::fprintf(stderr, "amberrender: --video needs ffmpeg (Debian package ffmpeg)\n");
+    std::exit(1);
+  }
+  const std::string missing = missingEncoder(chosen, installedEncoders());
+  if (missing.empty()) return;
+  std::fprintf(stderr,
+               "amberrender: this ffmpeg has no %s encoder (see ffmpeg -encoders); choose "
+               "another --codec or --audio, or install an ffmpeg that has it\n",
+               missing.c_str());
+  std::exit(1);
+}
+
+// Starts the video encoder for `frames` with a copy of the soundtrack, whose
+// path it returns (to be removed at the end); ends with status 1 when that
+// fails.
+std::string startVideo(const renderOptions& chosen, const std::vector<int64_t>& frames,
+                       frameCapture& capture) {
+  const std::string soundtrackCopy = (std::filesystem::temp_directory_path() /
+                                      ("amberrender-" + std::to_string(getpid()) + ".mp3"))
+                                         .string();
+  if (!writeSoundtrack(soundtrackCopy)) {
+    std::fprintf(stderr, "amberrender: cannot write %s\n", soundtrackCopy.c_str());
+    std::remove(soundtrackCopy.c_str());
+    std::exit(1);
+  }
+  const double start = frameMoment(frames.front(), chosen);
+  const double length = frameMoment(frames.back() + 1, chosen) - start;
+  if (!capture.toEncoder(ffmpegCommand(chosen, soundtrackCopy, start, length),
+                         encoderTakesYuv(chosen))) {
+    std::remove(soundtrackCopy.c_str());
+    std::exit(1);
+  }
+  return soundtrackCopy;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,17 +148,8 @@ int main(int argc, char** argv) {
   }
   // A dead encoder shows up as a failed write, reported with its reason.
   std::signal(SIGPIPE, SIG_IGN);
-  if (!chosen.pngFolder.empty()) {
-    std::error_code error;
-    std::filesystem::create_directories(chosen.pngFolder, error);
-    if (error) {
-      refuseRenderOptions("cannot make the folder " + chosen.pngFolder + ": " + error.message());
-    }
-  }
-  if (!chosen.videoFile.empty() && std::system("command -v ffmpeg > /dev/null 2>&1") != 0) {
-    std::fprintf(stderr, "amberrender: --video needs ffmpeg (Debian package ffmpeg)\n");
-    return 1;
-  }
+  requireOutputs(chosen);
+  if (chosen.checkFlashes && !chosen.pngFolder.empty()) return checkFlashesOfPngFolder(chosen);
 
   // Rendering needs no screen and plays no sound.
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
@@ -141,11 +180,12 @@ int main(int argc, char** argv) {
   }
 
   std::string problem;
-  const std::vector<int64_t> frames = selectFrames(chosen, clock->lengthSeconds(), &problem);
+  std::vector<int64_t> frames = selectFrames(chosen, clock->lengthSeconds(), &problem);
   if (frames.empty()) {
     std::fprintf(stderr, "amberrender: %s\n", problem.c_str());
     return 2;
   }
+  if (chosen.resume) skipWrittenFrames(chosen.pngFolder, &frames);
 
   if (chosen.listScenes) {
     for (const int64_t frame : frames) {
@@ -159,25 +199,12 @@ int main(int argc, char** argv) {
   }
 
   frameCapture capture(chosen.width, chosen.height);
+  flashAnalysis flashes(chosen.checkFlashes ? chosen.width : 0, chosen.height, chosen.fpsNumerator,
+                        chosen.fpsDenominator);
   std::string soundtrackCopy;
-  if (!chosen.videoFile.empty()) {
-    soundtrackCopy = (std::filesystem::temp_directory_path() /
-                      ("amberrender-" + std::to_string(getpid()) + ".mp3"))
-                         .string();
-    if (!writeSoundtrack(soundtrackCopy)) {
-      std::fprintf(stderr, "amberrender: cannot write %s\n", soundtrackCopy.c_str());
-      std::remove(soundtrackCopy.c_str());
-      return 1;
-    }
-    const double start = frameMoment(frames.front(), chosen);
-    const double length = frameMoment(frames.back() + 1, chosen) - start;
-    if (!capture.toEncoder(ffmpegCommand(chosen, soundtrackCopy, start, length))) {
-      std::remove(soundtrackCopy.c_str());
-      return 1;
-    }
-  } else if (!chosen.pngFolder.empty()) {
-    capture.toPngFolder(chosen.pngFolder);
-  }
+  if (!chosen.videoFile.empty()) soundtrackCopy = startVideo(chosen, frames, capture);
+  else if (!chosen.pngFolder.empty()) capture.toPngFolder(chosen.pngFolder);
+  else if (chosen.checkFlashes) capture.toFlashCheck(&flashes);
   activePresenter = &capture;
 
   sceneTimes times;
@@ -218,6 +245,7 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   std::fprintf(stderr, "amberrender: %lld frames rendered\n", static_cast<long long>(rendered));
   if (!written) std::exit(1);
+  if (chosen.checkFlashes && !platform::quitSignalled()) std::exit(reportFlashes(flashes));
   if (platform::quitSignalled()) {
     std::fprintf(stderr, "amberrender: interrupted; what was rendered is kept\n");
     std::exit(interruptedStatus);

@@ -1,5 +1,7 @@
 #include "render_options.h"
 
+#include "video_encoder.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -16,12 +18,19 @@ const char* const renderUsage =
     "                   --to equal to --from renders the one frame at that moment\n"
     "  --at T[,T...]    render only the frames at these moments (with --png)\n"
     "  --png FOLDER     write every frame as FOLDER/frame_NNNNNN.png\n"
+    "  --resume         with --png: keep the frames already in FOLDER, render the rest\n"
     "  --video FILE     encode the frames with the soundtrack into FILE through ffmpeg\n"
-    "                   (H.264 4:2:0: width and height must be even, odd sizes are refused)\n"
+    "  --codec NAME     the video's codec: h264 (default; 4:2:0, even sizes only),\n"
+    "                   ffv1 (lossless RGB, FILE.mkv) or prores (422 HQ, FILE.mov or .mkv)\n"
+    "  --audio NAME     the video's sound: aac (default with h264), flac (default with\n"
+    "                   ffv1; .mkv only) or pcm (default with prores; .mov or .mkv)\n"
     "  --no-sound       the video without the soundtrack (parts to be joined)\n"
     "  --crf N          H.264 quality for --video, 0 (lossless) to 51 (default 18)\n"
     "  --preset NAME    x264 speed for --video, ultrafast to veryslow (default medium):\n"
     "                   faster presets make larger files of the same quality\n"
+    "  --check-flashes  render the range and count its flashes per second; with --png,\n"
+    "                   read the frames in FOLDER instead. Status 1 when a second has\n"
+    "                   more than 3 general or red flashes over a quarter of the picture\n"
     "  --bench          render without writing and print frame times per scene,\n"
     "                   then per pass of each scene (the GL finishes every pass)\n"
     "  --scenes         print the moment and the scene of every frame, draw nothing\n"
@@ -33,7 +42,8 @@ const char* const renderUsage =
     "moment lies in the range, so ranges rendered separately fit together. A range\n"
     "outside the song, or with no frame in it, is refused (status 2). Status 1: a\n"
     "frame could not be written or the encoder failed; 130: interrupted by Ctrl-C\n"
-    "(the video holds the frames rendered so far).\n";
+    "(the video holds the frames rendered so far). Videos from 720 lines up use the\n"
+    "BT.709 colour matrix, smaller ones BT.601, at studio range, tagged as such.\n";
 
 void refuseRenderOptions(const std::string& message) {
   std::fprintf(stderr, "amberrender: %s\n\n%s", message.c_str(), renderUsage);
@@ -53,7 +63,9 @@ bool parseRenderOptions(int argc, char** argv, renderOptions* chosen) {
     const optionSwitch switches[] = {{"--bench", &renderOptions::bench, true},
                                      {"--no-sound", &renderOptions::sound, false},
                                      {"--scenes", &renderOptions::listScenes, true},
-                                     {"--full-targets", &renderOptions::fullTargets, true}};
+                                     {"--full-targets", &renderOptions::fullTargets, true},
+                                     {"--resume", &renderOptions::resume, true},
+                                     {"--check-flashes", &renderOptions::checkFlashes, true}};
     const auto* found = std::find_if(std::begin(switches), std::end(switches),
                                      [&name](const optionSwitch& s) { return name == s.option; });
     if (found != std::end(switches)) {
@@ -120,28 +132,46 @@ bool parseRenderOptions(int argc, char** argv, renderOptions* chosen) {
                             value + "\"");
       }
       chosen->preset = value;
+    } else if (name == "--codec" || name == "--audio") {
+      const bool video = name == "--codec";
+      const char* const* names = video ? videoCodecNames : soundCodecNames;
+      if (std::none_of(names, names + 3, [&value](const char* known) { return value == known; })) {
+        refuseRenderOptions(name + " wants " + names[0] + ", " + names[1] + " or " + names[2] +
+                            ", not \"" + value + "\"");
+      }
+      (video ? chosen->codec : chosen->audio) = value;
     } else if (name == "--pack") {
       chosen->pack = value;
     } else {
       refuseRenderOptions("unknown option " + name);
     }
   }
-  const int outputs = (chosen->pngFolder.empty() ? 0 : 1) + (chosen->videoFile.empty() ? 0 : 1) +
-                      (chosen->bench ? 1 : 0) + (chosen->soundtrackFile.empty() ? 0 : 1) +
-                      (chosen->listScenes ? 1 : 0);
+  const bool readsFrames = chosen->checkFlashes && !chosen->pngFolder.empty();
+  const int outputs = (chosen->pngFolder.empty() || readsFrames ? 0 : 1) +
+                      (chosen->videoFile.empty() ? 0 : 1) + (chosen->bench ? 1 : 0) +
+                      (chosen->soundtrackFile.empty() ? 0 : 1) + (chosen->listScenes ? 1 : 0) +
+                      (chosen->checkFlashes ? 1 : 0);
   if (outputs != 1) {
     refuseRenderOptions(
-        "choose exactly one of --png, --video, --bench, --scenes and --soundtrack");
+        "choose exactly one of --png, --video, --bench, --scenes, --soundtrack and "
+        "--check-flashes");
   }
   if (chosen->to >= 0.0 && chosen->to < chosen->from) {
     refuseRenderOptions("--to comes before --from: the range is empty");
   }
-  if (!chosen->at.empty() && (chosen->pngFolder.empty() || chosen->from > 0.0 || chosen->to >= 0.0)) {
-    refuseRenderOptions("--at goes with --png and without --from and --to");
+  if (!chosen->at.empty() && (chosen->pngFolder.empty() || chosen->checkFlashes ||
+                              chosen->from > 0.0 || chosen->to >= 0.0)) {
+    refuseRenderOptions("--at goes with --png and without --from, --to and --check-flashes");
   }
-  if (!chosen->videoFile.empty() && (chosen->width % 2 != 0 || chosen->height % 2 != 0)) {
-    refuseRenderOptions("--video needs an even width and height (H.264 4:2:0), not " +
-                        std::to_string(chosen->width) + "x" + std::to_string(chosen->height));
+  if (chosen->resume && (chosen->pngFolder.empty() || chosen->checkFlashes)) {
+    refuseRenderOptions("--resume goes with --png");
+  }
+  if (chosen->videoFile.empty() && (chosen->codec != "h264" || !chosen->audio.empty())) {
+    refuseRenderOptions("--codec and --audio go with --video");
+  }
+  if (!chosen->videoFile.empty()) {
+    const std::string problem = containerProblem(*chosen);
+    if (!problem.empty()) refuseRenderOptions(problem);
   }
   return true;
 }

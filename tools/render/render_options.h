@@ -21,10 +21,14 @@ struct renderOptions {
   std::string soundtrackFile;  // --soundtrack: write the song file and stop
   int crf = 18;                    // x264 quality, 0 = lossless
   std::string preset = "medium";   // x264 speed against file size (--preset)
+  std::string codec = "h264";      // --codec: h264, ffv1 or prores
+  std::string audio;               // --audio: aac, flac or pcm; empty: the codec's usual
   bool sound = true;               // --no-sound: the video without the soundtrack
   bool bench = false;
   bool listScenes = false;   // --scenes: print each frame's scene, draw nothing
   bool fullTargets = false;  // --full-targets: the 2048-and-up render targets
+  bool resume = false;        // --resume: keep the --png frames already written
+  bool checkFlashes = false;  // --check-flashes: count flashes (of the --png frames, if given)
   std::string pack;  // empty: found as the show finds its own
 };
 
