@@ -9,11 +9,12 @@ namespace platform {
 
 // Installs handlers for SIGSEGV, SIGBUS, SIGILL, SIGFPE and SIGABRT: each
 // writes "Fatal signal NAME in MODULE while ACTIVITY; OpenGL: RENDERER,
-// VERSION" on stderr and raises the signal again with its default action.
+// VERSION" on stderr and hands the signal back to what handled it before
+// (the default action, or a sanitizer's report).
 // MODULE is the library or program of the faulting instruction; for abort()
 // and raise() it is their first caller outside the C library.
 // The main thread's handler runs on a stack of its own, so a stack overflow
-// is reported too. Call once, early.
+// is reported too. Call early; later calls do nothing.
 void installCrashReport();
 
 // Notes what the program is doing now, for that line. Copies at most 191

@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <cstring>
-#include <initializer_list>
 
 namespace platform {
 
@@ -99,7 +98,11 @@ const char* originOf(const void* context) {
   return module;
 }
 
-extern "C" void reportFatalSignal(int number, siginfo_t*, void* context) {
+constexpr int reportedSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
+// What each signal did before: the default action, or a sanitizer's report.
+struct sigaction previousActions[sizeof reportedSignals / sizeof reportedSignals[0]];
+
+extern "C" void reportFatalSignal(int number, siginfo_t* info, void* context) {
   line report;
   report.add("Fatal signal ");
   report.add(signalName(number));
@@ -114,16 +117,22 @@ extern "C" void reportFatalSignal(int number, siginfo_t*, void* context) {
   report.add("\n");
   ssize_t written = write(STDERR_FILENO, report.text, report.length);
   (void)written;
-  // Back to the default action: the signal, raised again, ends the process
-  // with its own status once this handler returns (a fault that repeats on
-  // return ends it the same way).
-  signal(number, SIG_DFL);
-  raise(number);
+  // Back to what the signal did before. A fault the hardware raised repeats
+  // when this handler returns and meets that action; a signal sent by
+  // raise() or kill() is sent again (abort() sends its own once more).
+  for (size_t i = 0; i < sizeof reportedSignals / sizeof reportedSignals[0]; ++i) {
+    if (reportedSignals[i] == number) sigaction(number, &previousActions[i], nullptr);
+  }
+  if (info == nullptr || info->si_code <= 0) raise(number);
 }
 
 }  // namespace
 
 void installCrashReport() {
+  // Once: a second install would take this handler for the previous one.
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
   // backtrace() loads its unwinder on first use, which a signal handler
   // must not do: load it now.
   void* warmUp[2];
@@ -136,7 +145,9 @@ void installCrashReport() {
   action.sa_sigaction = reportFatalSignal;
   action.sa_flags = SA_SIGINFO | SA_ONSTACK;
   sigemptyset(&action.sa_mask);
-  for (int number : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) sigaction(number, &action, nullptr);
+  for (size_t i = 0; i < sizeof reportedSignals / sizeof reportedSignals[0]; ++i) {
+    sigaction(reportedSignals[i], &action, &previousActions[i]);
+  }
 }
 
 void noteActivity(const char* activity) {
