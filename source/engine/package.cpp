@@ -89,12 +89,20 @@ bool plausibleSize(const unz_file_info64& info, uint64_t archiveBytes) {
 
 // Decompresses the current entry into `target`, which has room for exactly
 // `size` bytes; true only when that is the whole entry and its checksum holds.
+// Throws code 2 when the decompressor cannot get its working memory (the
+// reader's only internal error is a failed allocation): the entry is there.
 bool extractCurrent(unzFile archive, uint8_t* target, uint32_t size) {
-  if (unzOpenCurrentFile(archive) != UNZ_OK) return false;
+  const int opened = unzOpenCurrentFile(archive);
+  if (opened == Z_MEM_ERROR || opened == UNZ_INTERNALERROR) throw errorCode::outOfMemory;
+  if (opened != UNZ_OK) return false;
   uint32_t filled = 0;
   bool ok = true;
   while (filled < size) {
     const int got = unzReadCurrentFile(archive, target + filled, size - filled);
+    if (got == Z_MEM_ERROR) {
+      unzCloseCurrentFile(archive);
+      throw errorCode::outOfMemory;
+    }
     if (got <= 0) {
       ok = false;
       break;

@@ -2,9 +2,11 @@
 
 #include "api/gl/display.h"
 #include "api/gl/gl.h"
+#include "api/gl/out_of_memory.h"
 #include "api/gl/state.h"
 #include "api/render/camera.h"
 #include "api/render/light_state.h"
+#include "engine/activity_notes.h"
 #include "engine/components/camera.h"
 #include "engine/components/light.h"
 #include "engine/command_line.h"
@@ -23,12 +25,18 @@
 #include "engine/statistics.h"
 #include "engine/virtual_clock.h"
 #include "engine/window.h"
+#include "platform/address_space.h"
+#include "platform/crash_report.h"
 #include "platform/quit_signal.h"
 #include "platform/window.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <exception>
+#include <new>
 
 float clearColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 frameRoutine frameCallback = nullptr;
@@ -103,6 +111,67 @@ void setColour(float* colour, float red, float green, float blue) {
 }
 
 
+// The address space (ulimit -v) below which the show cannot run anywhere:
+// on Mesa's software driver with one rendering thread, the leanest set-up
+// there is, at 640 x 480, the show ran in 600 MB and ran out of memory while
+// loading in 550 MB. Each further core adds a driver thread (about 150 MB
+// of address space, with its heap), a larger picture up to 80 MB, a
+// hardware driver its own mappings; there an allocation that fails halts
+// with out of memory where it happens.
+constexpr uint64_t leastAddressSpaceMb = 550;
+
+// Stops before the window opens when the limit is below that floor: no
+// window, driver or content would fit.
+void refuseTooSmallAddressSpace() {
+  const uint64_t limit = platform::addressSpaceLimit();
+  if (limit == 0 || limit >= leastAddressSpaceMb << 20) return;
+  std::fprintf(stderr,
+               "ENGINE: the address space is limited to %llu MB (ulimit -v); the show needs at "
+               "least %llu MB\n",
+               static_cast<unsigned long long>(limit >> 20),
+               static_cast<unsigned long long>(leastAddressSpaceMb));
+  reportAndHalt(errorCode::outOfMemory);
+}
+
+// An exception that no guard caught ends as a guard would end it: an int
+// code or std::bad_alloc halts with its code and message; any other keeps
+// the standard ending (abort, reported as a fatal signal).
+[[noreturn]] void haltOnUncaught() {
+  if (const std::exception_ptr current = std::current_exception()) {
+    try {
+      std::rethrow_exception(current);
+    } catch (int code) {
+      reportAndHalt(code);
+    } catch (const std::bad_alloc& caught) {
+      reportExceptionAndHalt(caught, errorCode::outOfMemory);
+    } catch (...) {
+    }
+  }
+  std::abort();
+}
+
+// Address space an item's load may need beyond what it keeps: a shader
+// compile in Mesa's software driver maps several MB for a moment, and the
+// driver crashes instead of failing when it cannot (at 705 MB, with 703 MB
+// mapped after the set-up, the first program crashed it). The whole loading
+// phase keeps under 60 MB more at 1024 x 768; the first frames about 30 MB.
+constexpr uint64_t loadingHeadroomMb = 32;
+
+// Halts with out of memory before an item's load when the limit leaves it
+// too little room: the message, not a crash inside the driver.
+void requireLoadingHeadroom(const char* itemName) {
+  const uint64_t limit = platform::addressSpaceLimit();
+  if (limit == 0) return;
+  const uint64_t used = platform::addressSpaceInUse();
+  if (used + (loadingHeadroomMb << 20) <= limit) return;
+  std::fprintf(stderr,
+               "ENGINE: %llu MB of the %llu MB address-space limit (ulimit -v) are in use; "
+               "loading %s needs more\n",
+               static_cast<unsigned long long>(used >> 20),
+               static_cast<unsigned long long>(limit >> 20), itemName);
+  throw errorCode::outOfMemory;
+}
+
 void countFramesPerSecond(loopState& state) {
   if (state.wallSeconds - state.fpsLast >= 1.0f) {
     state.fpsLast = state.wallSeconds;
@@ -124,7 +193,9 @@ presenter* activePresenter = windowPresenter();
 void (*drawLoadingBar)(float fraction) = drawProgressBar;
 
 void initShell() {
+  platform::noteActivity("creating the window and its GL context");
   initGraphics();
+  noteRendererForCrashReport();
   showStatistics = statisticsOn;
   clearColor[0] = 0.0f;
   clearColor[1] = 0.0f;
@@ -162,6 +233,7 @@ void presentFrame() {
 
 void loadAll() {
   guarded([] {
+    platform::noteActivity("loading the sync device and the statistics overlay");
     drawLoadingBar(0.0f);
     presentFrame();
     tracker_create_device();
@@ -172,9 +244,21 @@ void loadAll() {
     for (int32_t i = 0; i < count; ++i) {
       drawLoadingBar(static_cast<float>(i) / n);
       presentFrame();
-      NGcommon::itemAt(i)->load();
+      NGcommon::item* next = NGcommon::itemAt(i);
+      char activity[320];
+      std::snprintf(activity, sizeof activity, "loading item '%s' (%d of %d)", next->name, i + 1,
+                    count);
+      platform::noteActivity(activity);
+      requireLoadingHeadroom(next->name);
+      next->load();
+      gfx::throwIfOutOfMemory();
     }
   });
+}
+
+void noteRendererForCrashReport() {
+  platform::noteRenderer(reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+                         reinterpret_cast<const char*>(glGetString(GL_VERSION)));
 }
 
 void drawAllItems(float) {
@@ -219,7 +303,12 @@ bool runFrame(loopState& state, bool statistics) {
   resetProjection();
   clearFrame();
 
-  if (frameCallback != nullptr) frameCallback(secondsNow());
+  if (frameCallback != nullptr) {
+    const float seconds = secondsNow();
+    noteRenderingScene("a frame", seconds);
+    frameCallback(seconds);
+    gfx::throwIfOutOfMemory();
+  }
 
   if (statistics) {
     takeClockStart();
@@ -257,7 +346,15 @@ void runMainLoop() {
   }
 }
 
+void noteRenderingScene(const char* scene, float seconds) {
+  char activity[128];
+  std::snprintf(activity, sizeof activity, "rendering scene '%s' at %.2f s", scene,
+                static_cast<double>(seconds));
+  platform::noteActivity(activity);
+}
+
 void shutdown() {
+  platform::noteActivity("shutting down");
   guarded([] {
     if (package != nullptr) closePackage(package);
   });
@@ -274,6 +371,9 @@ void shutdown() {
 
 void runShow() {
   platform::installQuitSignals();
+  platform::installCrashReport();
+  std::set_terminate(haltOnUncaught);
+  refuseTooSmallAddressSpace();
   initShell();
   startupChoices choices;
   if (heldShowSeconds) {

@@ -7,6 +7,7 @@
 #include "engine/shell.h"
 #include "engine/show_content.h"
 #include "engine/window_icon.h"
+#include "platform/crash_report.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +25,7 @@ void chooseRenderTargetLayout() {
 }  // namespace
 
 void startShowContent(const startupChoices& choices) {
+  platform::noteActivity("opening the package");
   if (choices.packagePath.empty()) {
     guarded([] { openPackage(); });
   } else {
@@ -32,7 +34,9 @@ void startShowContent(const startupChoices& choices) {
   showBadgeAsWindowIcon();
   guarded([] { createShellItems(); });
   chooseRenderTargetLayout();
+  platform::noteActivity("setting up the scenes");
   guarded([] { setupContent(); });
+  platform::noteActivity("opening the music");
   guarded([] { openMusic(128.0); });
   if (choices.clock) {
     guarded([&] {
@@ -46,6 +50,7 @@ void startShowContent(const startupChoices& choices) {
   }
   if (choices.loadingPresenter != nullptr) activePresenter = choices.loadingPresenter;
   loadAll();
+  platform::noteActivity("binding the tracks");
   guarded([] { bindShellGroups(); });
   guarded([] { bindContent(); });
   frameCallback = contentFrameRoutine();

@@ -97,4 +97,10 @@ commandResult runCommand(const std::string& command, std::chrono::seconds limit)
   return result;
 }
 
+std::string shellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
 }  // namespace testing_support

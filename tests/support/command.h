@@ -20,4 +20,8 @@ struct commandResult {
 commandResult runCommand(const std::string& command,
                          std::chrono::seconds limit = std::chrono::seconds(240));
 
+// `text` as one word for /bin/sh, whatever it holds: single-quoted, with
+// each single quote closed, escaped and reopened.
+std::string shellQuoted(const std::string& text);
+
 }  // namespace testing_support

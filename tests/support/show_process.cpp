@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -50,6 +51,10 @@ showOutcome runShowIn(const std::string& folder, std::chrono::milliseconds limit
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     for (const auto& variable : options.environment) {
       setenv(variable.first.c_str(), variable.second.c_str(), 1);
+    }
+    if (options.addressSpaceLimit != 0) {
+      const rlimit limit{options.addressSpaceLimit, options.addressSpaceLimit};
+      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(123);
     }
     execv(AMBER_SHOW_EXECUTABLE, argv.data());
     _exit(121);

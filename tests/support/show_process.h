@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -29,6 +30,8 @@ struct showOptions {
   // Called once, on the test's thread, when the show has run this long.
   std::chrono::milliseconds actAfter{0};
   std::function<void()> action;
+  // The show's address-space limit in bytes (ulimit -v); 0 leaves it.
+  uint64_t addressSpaceLimit = 0;
 };
 
 // Runs the show in `folder` (which holds its pack.zip) with SDL's offscreen

@@ -47,7 +47,7 @@ bool sshServer::start(const std::string& ownFolder) {
   folder_ = makeTempFolder();
   port_ = freePort();
   const commandResult keys = runCommand(
-      "cd " + folder_ + " && ssh-keygen -q -t ed25519 -N '' -f host_key && "
+      "cd " + shellQuoted(folder_) + " && ssh-keygen -q -t ed25519 -N '' -f host_key && "
       "ssh-keygen -q -t ed25519 -N '' -f user_key && cp user_key.pub authorized_keys 2>&1");
   if (folder_.empty() || port_ == 0 || keys.status != 0) {
     failure_ = "no folder, port or keys for sshd: " + keys.output;
@@ -64,8 +64,8 @@ bool sshServer::start(const std::string& ownFolder) {
          << "KbdInteractiveAuthentication no\nPermitRootLogin prohibit-password\n";
   config.close();
   const std::string serve = "mount --make-rprivate / && mount -t tmpfs amber-remote " +
-                            ownFolder + " && exec " + daemon + " -D -e -f " + folder_ +
-                            "/sshd_config";
+                            shellQuoted(ownFolder) + " && exec " + daemon + " -D -e -f " +
+                            shellQuoted(folder_ + "/sshd_config");
   if (!daemon_.start({"/usr/bin/unshare", "--mount", "/bin/sh", "-c", serve}, folder_, {},
                      folder_ + "/sshd.log") ||
       !daemon_.waitForLog("Server listening", std::chrono::seconds(10))) {

@@ -2,13 +2,43 @@
 
 #include "engine/package.h"
 
+#include <unistd.h>
 #include <zip.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace testing_support {
+
+namespace {
+
+// The folders this test process made, removed when it ends, whether its
+// test passed or failed halfway. A forked child that exits (a death test)
+// leaves them to its parent. AMBER_KEEP_TEST_FOLDERS keeps them to look at.
+class madeFolders {
+ public:
+  ~madeFolders() {
+    if (getpid() != owner_ || std::getenv("AMBER_KEEP_TEST_FOLDERS") != nullptr) return;
+    for (const std::string& folder : folders_) {
+      std::error_code ignored;  // a folder still holding a mount stays
+      std::filesystem::remove_all(folder, ignored);
+    }
+  }
+  void add(const std::string& folder) { folders_.push_back(folder); }
+
+ private:
+  pid_t owner_ = getpid();
+  std::vector<std::string> folders_;
+};
+
+madeFolders& foldersToRemove() {
+  static madeFolders folders;
+  return folders;
+}
+
+}  // namespace
 
 bool writeZip(const std::string& path, const std::vector<zipEntry>& entries) {
   zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
@@ -30,7 +60,9 @@ bool writeZip(const std::string& path, const std::vector<zipEntry>& entries) {
 std::string makeTempFolder() {
   char pattern[] = "/tmp/amberpudding-test-XXXXXX";
   const char* folder = mkdtemp(pattern);
-  return folder != nullptr ? folder : "";
+  if (folder == nullptr) return "";
+  foldersToRemove().add(folder);
+  return folder;
 }
 
 std::string readWholeFile(const std::string& path) {

@@ -16,7 +16,8 @@ struct zipEntry {
 // Writes the entries in order into a new archive at `path`; false on error.
 bool writeZip(const std::string& path, const std::vector<zipEntry>& entries);
 
-// A fresh empty folder under /tmp.
+// A fresh empty folder under /tmp, removed with everything in it when the
+// test process ends.
 std::string makeTempFolder();
 
 // Reads a whole file (empty when missing).

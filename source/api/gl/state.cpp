@@ -2,6 +2,8 @@
 
 #include "api/gl/display.h"
 #include "api/gl/extensions.h"
+#include "api/gl/out_of_memory.h"
+#include "engine/errors.h"
 
 namespace gfx {
 
@@ -218,7 +220,26 @@ GLuint createTexture(const FWrender::TextureParams& params, const void* pixels) 
   glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), params.width, params.height, 0, format,
                typeFromCode(params.dataType), pixels);
   glBindTexture(GL_TEXTURE_2D, 0);
+  // No memory for the storage: the texture would draw as nothing.
+  try {
+    throwIfOutOfMemory();
+  } catch (int) {
+    glDeleteTextures(1, &name);
+    throw;
+  }
   return name;
+}
+
+void throwIfOutOfMemory() {
+  bool outOfMemory = false;
+  // A context keeps one flag per kind of error; a lost context reports the
+  // same one for ever, so the reads are bounded.
+  for (int reads = 0; reads < 16; ++reads) {
+    const GLenum error = glGetError();
+    if (error == GL_NO_ERROR) break;
+    outOfMemory = outOfMemory || error == GL_OUT_OF_MEMORY;
+  }
+  if (outOfMemory) throw errorCode::outOfMemory;
 }
 
 void setLight(const float* position, int lightIndex, const float* diffuse, const float* ambient,

@@ -46,7 +46,8 @@ GLenum filterFromCode(int32_t code);
 GLenum wrapFromCode(int32_t code);
 
 // A new GL texture as `params` describes it, filled from `pixels` (may be
-// null). Returns the name, or 0 when no name could be had. Unbinds.
+// null). Returns the name, or 0 when no name could be had. Unbinds. Throws
+// code 2 when the driver has no memory for its storage.
 GLuint createTexture(const FWrender::TextureParams& params, const void* pixels);
 
 // Light and material parameters; null arguments are left as they are.

@@ -2,6 +2,7 @@
 
 #include "api/gl/display.h"
 #include "api/gl/extensions.h"
+#include "api/gl/out_of_memory.h"
 #include "api/gl/state.h"
 #include "api/render/mipmap_region.h"
 
@@ -75,6 +76,9 @@ void requireComplete() {
   if (!framebufferReady) {
     ext::glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
     ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    // Storage the driver could not allocate leaves the framebuffer
+    // incomplete too; that is out of memory, not a missing feature.
+    gfx::throwIfOutOfMemory();
     throw framebufferFailure;
   }
 }

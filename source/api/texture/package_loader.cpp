@@ -20,7 +20,9 @@ void decodeImage(const uint8_t* data, uint32_t length, bitmap& target) {
   int height = 0;
   int channels = 0;
   uint8_t* pixels = decodeWithStb(data, static_cast<int>(length), &width, &height, &channels);
-  if (pixels == nullptr) throw errorCode::imageLoadFailed;
+  if (pixels == nullptr) {
+    throw decodeRanOutOfMemory() ? errorCode::outOfMemory : errorCode::imageLoadFailed;
+  }
   // The decoder accepts some headers with a zero side (an HDR of height 0);
   // an image without pixels is as damaged as one that fails to decode.
   if (width <= 0 || height <= 0 || channels < 1 || channels > 4) {

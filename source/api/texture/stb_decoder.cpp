@@ -4,6 +4,7 @@
 #include "api/texture/package_loader.h"
 
 #include <cstdlib>
+#include <cstring>
 
 // The one translation unit that compiles the decoder. Its own dimension
 // limit rejects forged headers before any pixel buffer is allocated. Only
@@ -130,7 +131,13 @@ uint8_t* decodeWithStb(const uint8_t* data, int length, int* width, int* height,
                                          uint64_t(claimedHeight))) {
     return nullptr;
   }
+  stbi__g_failure_reason = nullptr;
   return stbi_load_from_memory(data, length, width, height, channels, 0);
+}
+
+bool decodeRanOutOfMemory() {
+  const char* reason = stbi_failure_reason();
+  return reason != nullptr && std::strcmp(reason, "Out of memory") == 0;
 }
 
 }  // namespace FWtexture

@@ -16,4 +16,8 @@ uint64_t smallestFileFor(const uint8_t* data, int length, uint64_t width, uint64
 // decoded; otherwise malloc'd pixels the caller frees with free().
 uint8_t* decodeWithStb(const uint8_t* data, int length, int* width, int* height, int* channels);
 
+// Whether the last decodeWithStb returned null for want of memory rather
+// than for damaged data.
+bool decodeRanOutOfMemory();
+
 }  // namespace FWtexture

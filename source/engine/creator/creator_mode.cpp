@@ -7,6 +7,7 @@
 #include "api/model/text.h"
 #include "engine/creator/content_sources.h"
 #include "engine/creator/live_reload.h"
+#include "engine/creator/overlay_lines.h"
 #include "engine/creator/timeline.h"
 #include "engine/demo_clock.h"
 #include "engine/music.h"
@@ -17,6 +18,7 @@
 #include "platform/file_watch.h"
 #include "platform/window.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -234,10 +236,15 @@ void afterFrame() {
   if (current->paused) position += "  [paused]";
   setLine(0, position);
   setLine(1, current->songGrid.loopText());
+  // The mistakes wrap inside the picture: one glyph advance a column.
+  std::vector<std::string> messages;
+  for (const auto& [where, message] : current->mistakes) messages.push_back(message);
+  const float advance = current->lines[2]->advance;
+  const auto columns = static_cast<size_t>(
+      std::max(8.0f, (static_cast<float>(gfx::viewportWidth) - 2.0f * current->lines[2]->x) / advance));
   int index = 2;
-  for (const auto& [where, message] : current->mistakes) {
-    if (index >= overlayLines) break;
-    setLine(index++, message);
+  for (const std::string& line : wrapMessages(messages, columns, overlayLines - 2)) {
+    setLine(index++, line);
   }
   while (index < overlayLines) setLine(index++, "");
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

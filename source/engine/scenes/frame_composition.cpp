@@ -6,6 +6,7 @@
 #include "api/render/light_state.h"
 #include "api/render/render_target.h"
 #include "engine/components/camera.h"
+#include "engine/activity_notes.h"
 #include "engine/components/light.h"
 #include "engine/scenes/duck_scene.h"
 #include "engine/scenes/greetings_scene.h"
@@ -76,26 +77,33 @@ frameScenes showScenes() {
 
 frameScenes composedScenes = showScenes();
 
-void composeFrame(float) {
+void composeFrame(float seconds) {
   const frameScenes& scene = composedScenes;
   startPassClock();
   const FWrender::LightState* currentLight = beginShowFrame();
   passDone("prelude");
 
-  if (scene.greetingsActive()) scene.postProcessing();
+  if (scene.greetingsActive()) {
+    noteRenderingScene("greetings", seconds);
+    scene.postProcessing();
+  }
 
   switchLightForTheScenes(currentLight);
 
   // One scene at most, in this order of precedence.
   if (scene.tunnelActive()) {
+    noteRenderingScene("tunnel", seconds);
     scene.tunnel();
   } else if (scene.titleActive()) {
+    noteRenderingScene("title particles", seconds);
     scene.title();
   } else if (scene.openingActive()) {
+    noteRenderingScene("opening", seconds);
     scene.opening();
     passDone("opening");
   }
 
+  noteRenderingScene("pictures and fades", seconds);
   scene.duckAndFades();
   passDone("pictures and fades");
 }
