@@ -9,6 +9,8 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 
 namespace platform {
@@ -56,7 +58,11 @@ void openOnThisThread(const std::shared_ptr<openAttempt>& attempt) {
 audioOpenResult openAudioDeviceWithin(const SDL_AudioSpec& wanted, int limitMs) {
   auto attempt = std::make_shared<openAttempt>();
   attempt->wanted = wanted;
-  std::thread([attempt] { openOnThisThread(attempt); }).detach();
+  try {
+    std::thread([attempt] { openOnThisThread(attempt); }).detach();
+  } catch (const std::system_error&) {
+    throw std::bad_alloc();  // its stack is address space, and that ran out
+  }
 
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
   std::unique_lock<std::mutex> hold(attempt->lock);

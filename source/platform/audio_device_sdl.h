@@ -22,7 +22,8 @@ struct audioOpenResult {
 // signal. On timedOut or quit the open is abandoned: that thread is left
 // blocked in SDL, and a device it opens later is closed at once. Once any
 // open was abandoned, SDL's audio must not be touched again (see
-// soundSystemAbandoned). Cost: one thread start; the open itself.
+// soundSystemAbandoned). Cost: one thread start; the open itself. Throws
+// std::bad_alloc when no thread can be made.
 audioOpenResult openAudioDeviceWithin(const SDL_AudioSpec& wanted, int limitMs);
 
 // True once an open was abandoned: SDL's audio is then half-made on another

@@ -54,30 +54,31 @@ bool pretendDriver(const char* driver) {
          (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0);
 }
 
-// About 190 ms of sound per callback. A sound server asks for one such
-// buffer ahead (SDL's PulseAudio driver sets its target length to it, its
-// PipeWire driver the node's latency), so this is what absorbs the audio
-// thread being scheduled late on a busy machine: at 20 ms, a desktop with
-// a build or the software renderer beside the show broke the music up
-// dozens of times a minute. The latency costs nothing, since the position
-// counts what the device still holds.
+// About 190 ms of sound per callback (8192 frames at 44.1 and 48 kHz). A
+// sound server asks for one such buffer ahead (SDL's PulseAudio driver sets
+// its target length to it, its PipeWire driver the node's latency), so this
+// is what absorbs the calling thread being scheduled late on a busy machine:
+// at 20 ms, a desktop with a build or the software renderer beside the show
+// broke the music up dozens of times a minute. The latency costs nothing,
+// since the position counts what the device still holds.
 Uint16 bufferFramesFor(int rate) {
   Uint16 frames = 256;
-  while (frames < 16384 && static_cast<int>(frames) * 1000 / rate < 180) frames *= 2;
+  while (frames < 16384 && static_cast<int>(frames) * 1000 / rate < 160) frames *= 2;
   return frames;
 }
 
-// What the device holds right after a callback, in frames. Most drivers
-// hold the buffer just handed and about one more they are still playing.
-// SDL's PulseAudio driver asks the server for one buffer of target length,
-// and the server's sink adds a little: measured against the sink's monitor
-// (bench_audible_position, 1024-frame buffers at 44100 Hz), 30 to 33 ms are
-// held, not the 46 ms of two buffers, so it counts 11/8 of a buffer.
+// What the device holds right after a callback, in frames, as measured
+// against a null sink's monitor (bench_audible_position, 8192-frame buffers
+// at 44.1 kHz): SDL's PulseAudio driver, which waits until the server wants
+// half a buffer before handing it a whole one, held 1.54 buffers on
+// PulseAudio 16 and 1.59 on PipeWire's PulseAudio server, so it counts
+// 25/16; SDL's PipeWire driver held 1.06 buffers, so it counts 17/16. Other
+// drivers hold about the buffer just handed and one more being played.
 uint64_t heldAfterCallback(const char* driver, Uint16 bufferFrames) {
-  if (driver != nullptr && std::strcmp(driver, "pulseaudio") == 0) {
-    return static_cast<uint64_t>(bufferFrames) * 11u / 8u;
-  }
-  return 2u * static_cast<uint64_t>(bufferFrames);
+  const uint64_t frames = bufferFrames;
+  if (driver != nullptr && std::strcmp(driver, "pulseaudio") == 0) return frames * 25u / 16u;
+  if (driver != nullptr && std::strcmp(driver, "pipewire") == 0) return frames * 17u / 16u;
+  return 2u * frames;
 }
 
 // A stream that could not be decoded. It never plays; its position stays at

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <new>
+#include <system_error>
 
 namespace platform {
 
@@ -20,7 +22,13 @@ decodeAhead::decodeAhead(mp3Decoder& decoder, size_t capacityFrames)
     : decoder_(decoder),
       frameBytes_(decoder.frameBytes()),
       ring_(std::max(capacityFrames, chunkFrames) * decoder.frameBytes()) {
-  worker_ = std::thread([this] { decodeUntilStopped(); });
+  // A thread that cannot be made (its stack is address space) is memory
+  // that ran out, and halts as such.
+  try {
+    worker_ = std::thread([this] { decodeUntilStopped(); });
+  } catch (const std::system_error&) {
+    throw std::bad_alloc();
+  }
 }
 
 decodeAhead::~decodeAhead() {

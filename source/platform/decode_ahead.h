@@ -21,6 +21,7 @@ class decodeAhead {
  public:
   // Starts decoding `decoder` (which must outlive this) into a ring of
   // `capacityFrames` sample frames. Cost: the ring's memory, one thread.
+  // Throws std::bad_alloc when either cannot be had.
   decodeAhead(mp3Decoder& decoder, size_t capacityFrames);
   // Stops and joins the decoding thread.
   ~decodeAhead();
