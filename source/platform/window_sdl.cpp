@@ -24,7 +24,7 @@ class nativeWindow {
   int height = 0;
   bool fullscreen = false;
   bool visible = false;
-  SDL_DisplayMode mode{};
+  int display = 0;
   pixelFormat surfaceFormat;  // what the SDL window was created with
   int surfaceDepth = 0;       // the depth buffer size the driver accepted
   int formatIndex = 0;        // 0 until setPixelFormat
@@ -65,11 +65,16 @@ std::vector<int> depthCandidates(int requested) {
   return depths;
 }
 
+bool isHeadless();
+
+// Full screen keeps the desktop's mode: a borderless window over the whole
+// monitor, at the monitor's pixel size. The drawable has the real pixel
+// count on HiDPI outputs, windowed or not.
 SDL_Window* createSdlWindow(const nativeWindow& window, const pixelFormat& format,
                             int* acceptedDepth) {
-  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-  if (window.fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
-  const int position = window.fullscreen ? 0 : SDL_WINDOWPOS_CENTERED;
+  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+  if (window.fullscreen && !isHeadless()) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+  const int position = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(window.display));
   for (int depth : depthCandidates(format.depthBits)) {
     applyAttributes(format, depth);
     SDL_Window* sdl = SDL_CreateWindow(window.caption.c_str(), position, position, window.width,
@@ -77,7 +82,6 @@ SDL_Window* createSdlWindow(const nativeWindow& window, const pixelFormat& forma
     if (sdl == nullptr) continue;
     guardDisplayConnection(sdl);
     *acceptedDepth = depth;
-    if (window.fullscreen) SDL_SetWindowDisplayMode(sdl, &window.mode);
     if (window.visible) SDL_ShowWindow(sdl);
     return sdl;
   }
@@ -271,31 +275,66 @@ bool initVideo() {
   return true;
 }
 
-bool desktopSize(int* width, int* height) {
-  if (!initVideo()) return false;
+namespace {
+
+// A Wayland output reports its desktop mode in the compositor's scaled
+// units; its first listed mode is the native one, in pixels. Other drivers
+// report pixels as the desktop mode.
+bool pixelSize(int display, int* width, int* height) {
   SDL_DisplayMode mode;
-  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return false;
+  if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return false;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  SDL_DisplayMode native;
+  if (driver != nullptr && std::strcmp(driver, "wayland") == 0 &&
+      SDL_GetDisplayMode(display, 0, &native) == 0 && native.w >= mode.w && native.h >= mode.h) {
+    mode = native;
+  }
   *width = mode.w;
   *height = mode.h;
   return true;
 }
 
+}  // namespace
+
+std::vector<monitor> listMonitors() {
+  std::vector<monitor> monitors;
+  if (!initVideo()) return monitors;
+  const int count = SDL_GetNumVideoDisplays();
+  for (int i = 0; i < count; ++i) {
+    monitor each;
+    const char* name = SDL_GetDisplayName(i);
+    each.name = name != nullptr ? name : "";
+    SDL_Rect bounds{};
+    SDL_GetDisplayBounds(i, &bounds);
+    each.x = bounds.x;
+    each.y = bounds.y;
+    if (!pixelSize(i, &each.width, &each.height)) {
+      each.width = bounds.w;
+      each.height = bounds.h;
+    }
+    monitors.push_back(each);
+  }
+  return monitors;
+}
+
+bool desktopSize(int display, int* width, int* height) {
+  if (!initVideo()) return false;
+  return pixelSize(display, width, height);
+}
+
 nativeWindow* createNativeWindow(const char* caption, int width, int height, bool fullscreen,
-                                 createFailure* failure) {
+                                 createFailure* failure, int display) {
   *failure = createFailure::none;
+  if (display < 0 || display >= SDL_GetNumVideoDisplays()) {
+    *failure = fullscreen ? createFailure::fullscreenRefused : createFailure::windowNotCreated;
+    return nullptr;
+  }
   auto* window = new nativeWindow;
   window->caption = caption;
   window->width = width;
   window->height = height;
   window->fullscreen = fullscreen;
-  if (fullscreen) {
-    SDL_DisplayMode wanted{SDL_PIXELFORMAT_RGB888, width, height, 0, nullptr};
-    if (SDL_GetClosestDisplayMode(0, &wanted, &window->mode) == nullptr) {
-      delete window;
-      *failure = createFailure::fullscreenRefused;
-      return nullptr;
-    }
-  }
+  window->display = display;
   window->sdl = createSdlWindow(*window, window->surfaceFormat, &window->surfaceDepth);
   if (window->sdl == nullptr) {
     delete window;
