@@ -185,8 +185,10 @@ bool openGraphics(int32_t width, int32_t height, bool fullscreen, float aspectRa
   window.samples = 1 << sampleExponent;
   makeContext(window, chooseFinalFormat(window));
 
-  // A window renders at its real pixel size; full screen at the size asked
-  // for, scaled onto the whole output when that is another size.
+  // Shown, the window has its final size in pixels. A window renders at
+  // that size; full screen at the size asked for, scaled onto the whole
+  // output when that is another size.
+  platform::clientSize(window.hwnd, &window.clientWidth, &window.clientHeight);
   int32_t renderWidth = window.fullscreen ? window.width : window.clientWidth;
   int32_t renderHeight = window.fullscreen ? window.height : window.clientHeight;
   gfx::windowHandOver handOver;

@@ -68,17 +68,22 @@ std::vector<int> depthCandidates(int requested) {
 bool isHeadless();
 
 // Full screen keeps the desktop's mode: a borderless window over the whole
-// monitor, at the monitor's pixel size. The drawable has the real pixel
-// count on HiDPI outputs, windowed or not.
+// monitor, at the monitor's pixel size. It is made at the monitor's place
+// and size from the start, since without a window manager nobody would
+// resize it. The drawable has the real pixel count on HiDPI outputs,
+// windowed or not.
 SDL_Window* createSdlWindow(const nativeWindow& window, const pixelFormat& format,
                             int* acceptedDepth) {
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
-  if (window.fullscreen && !isHeadless()) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-  const int position = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(window.display));
+  const int centred = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(window.display));
+  SDL_Rect place{centred, centred, window.width, window.height};
+  if (window.fullscreen && !isHeadless() && SDL_GetDisplayBounds(window.display, &place) == 0) {
+    flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+  }
   for (int depth : depthCandidates(format.depthBits)) {
     applyAttributes(format, depth);
-    SDL_Window* sdl = SDL_CreateWindow(window.caption.c_str(), position, position, window.width,
-                                       window.height, flags);
+    SDL_Window* sdl =
+        SDL_CreateWindow(window.caption.c_str(), place.x, place.y, place.w, place.h, flags);
     if (sdl == nullptr) continue;
     guardDisplayConnection(sdl);
     *acceptedDepth = depth;
@@ -363,6 +368,19 @@ void showNativeWindow(nativeWindow* window, bool visible) {
 
 void clientSize(nativeWindow* window, int* width, int* height) {
   SDL_GL_GetDrawableSize(window->sdl, width, height);
+  if (!window->fullscreen || !window->visible || isHeadless() || displayConnectionLost()) return;
+  // A compositor tells a shown window its output's scale, and a window
+  // manager its full-screen size, a moment later: wait for the monitor's
+  // size in pixels, for at most two seconds.
+  int wantedWidth = 0;
+  int wantedHeight = 0;
+  if (!pixelSize(window->display, &wantedWidth, &wantedHeight)) return;
+  for (int waited = 0; waited < 2000 && (*width != wantedWidth || *height != wantedHeight);
+       waited += 10) {
+    SDL_PumpEvents();
+    SDL_Delay(10);
+    SDL_GL_GetDrawableSize(window->sdl, width, height);
+  }
 }
 
 void setWindowIcon(nativeWindow* window, const unsigned char* rgba, int width, int height) {

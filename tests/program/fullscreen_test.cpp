@@ -16,6 +16,7 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,13 +26,14 @@ namespace {
 using namespace std::chrono_literals;
 using namespace testing_support;
 
-// Both pictures are compared at this size: the show's is scaled from
-// another render size than the offline frame's, which costs a few dB in
-// fine detail but not the 10 dB or more of a shifted, cropped or
-// magnified picture.
+// Both pictures are compared at this size. The show's is scaled from
+// another render size than the offline frame's: at the held moment that
+// gives 32-33 dB, while the same picture at half size in the middle of the
+// screen (a window that never went full screen) gives 22.5 dB, and in the
+// top-left corner 20.6 dB.
 constexpr int comparedWidth = 480;
 constexpr int comparedHeight = 270;
-constexpr double leastPsnr = 22.0;
+constexpr double leastPsnr = 28.0;
 const std::string comparedSize = "480x270";
 
 std::vector<std::string> x11Environment(const std::string& display) {
@@ -58,6 +60,7 @@ double awaitPicture(childProcess& show, const std::string& display, const std::s
     if (best >= leastPsnr) break;
     std::this_thread::sleep_for(1s);
   }
+  std::printf("PSNR against the offline frame: %.1f dB\n", best);
   return best;
 }
 
@@ -104,8 +107,8 @@ TEST(FullScreen, ScreenWithoutTheModeIsFilledAndItsLossEndsTheShow) {
 }
 
 // Weston's X11 back end at scale 2 is a HiDPI output of 1920 x 1080 pixels
-// and 960 x 540 units. Full screen fills all its pixels; a window keeps its
-// size in units (480 x 270) and so covers 960 x 540 pixels.
+// and 960 x 540 units: full screen fills all its pixels, not a quarter of
+// them magnified.
 TEST(FullScreen, HiDpiWaylandOutputIsFilledAtItsPixelCount) {
   ASSERT_NO_FATAL_FAILURE(requireTools());
   const rgbPicture expected = offlineFrame(comparedWidth, comparedHeight);
@@ -116,40 +119,12 @@ TEST(FullScreen, HiDpiWaylandOutputIsFilledAtItsPixelCount) {
   ASSERT_TRUE(weston.start("x11", server.display(), {"--width=960", "--height=540", "--scale=2"}))
       << weston.process.log();
 
-  childProcess full;
-  ASSERT_TRUE(full.start(heldShowArguments({"--fullscreen", "--size", "1024x768"}), packFolder(),
-                         weston.showEnvironment(""), makeTempFolder() + "/full.log"));
-  EXPECT_GE(awaitPicture(full, server.display(), "", expected), leastPsnr) << full.log();
-  full.stop(SIGTERM, 20s);
-  EXPECT_TRUE(full.exited() && full.status() == 0) << full.log();
-
-  childProcess windowed;
-  ASSERT_TRUE(windowed.start(heldShowArguments({"--window", "--size", "480x270"}), packFolder(),
-                             weston.showEnvironment(""), makeTempFolder() + "/window.log"));
-  // The window is where the shot differs from the background: its bounds
-  // are its size in pixels.
-  int left = 0, top = 0, right = 0, bottom = 0;
-  double best = 0.0;
-  for (int i = 0; i < 90 && windowed.running() && best < leastPsnr; ++i) {
-    std::this_thread::sleep_for(1s);
-    const rgbPicture shot = screenshot(server.display());
-    if (!shot.pixels) continue;
-    left = shot.width, top = shot.height, right = 0, bottom = 0;
-    for (int y = 0; y < shot.height; ++y) {
-      for (int x = 0; x < shot.width; ++x) {
-        if (pixelsOtherThan(shot, westonBackground, x, y, x + 1, y + 1) == 0) continue;
-        left = std::min(left, x), right = std::max(right, x + 1);
-        top = std::min(top, y), bottom = std::max(bottom, y + 1);
-      }
-    }
-    if (right - left != 960 || bottom - top != 540) continue;
-    const std::string crop = "960x540+" + std::to_string(left) + "+" + std::to_string(top);
-    best = psnr(screenshot(server.display(), crop, comparedSize), expected);
-  }
-  EXPECT_EQ(right - left, 960) << windowed.log();
-  EXPECT_EQ(bottom - top, 540) << windowed.log();
-  EXPECT_GE(best, leastPsnr) << windowed.log();
-  windowed.stop(SIGTERM, 20s);
+  childProcess show;
+  ASSERT_TRUE(show.start(heldShowArguments({"--fullscreen", "--size", "1024x768"}), packFolder(),
+                         weston.showEnvironment(""), makeTempFolder() + "/show.log"));
+  EXPECT_GE(awaitPicture(show, server.display(), "", expected), leastPsnr) << show.log();
+  show.stop(SIGTERM, 20s);
+  EXPECT_TRUE(show.exited() && show.status() == 0) << show.log();
   weston.process.stop(SIGTERM, 10s);
 }
 
