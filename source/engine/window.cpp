@@ -227,6 +227,8 @@ bool openGraphics(int32_t width, int32_t height, bool fullscreen, float aspectRa
         "Failed to change vertical syncronization mode.\nRuning with your video card "
         "defaults.\nPerhabs you don't support EXT_swap_control extension.",
         platform::messageIcon::warning);
+    // Unanswered: the user quit while it waited, or the display went away.
+    if (!answered && platform::displayConnectionLost()) endForLostDisplay();
     if (!answered) halt(0);
   }
   return gfx::initialState();

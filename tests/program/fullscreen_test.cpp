@@ -84,7 +84,8 @@ long pixelsOtherThan(const rgbPicture& shot, unsigned colour, int x0, int y0, in
 
 // The X screen has one mode, 1920 x 1080; the show renders 1024 x 768 and
 // scales it over the whole screen, letterboxed for the screen's own 16:9
-// shape (no bars). Killing the X server then ends the show with its status.
+// shape (no bars). Killing the X server then ends the show with its status,
+// also while the show's first message box waits.
 TEST(FullScreen, ScreenWithoutTheModeIsFilledAndItsLossEndsTheShow) {
   ASSERT_NO_FATAL_FAILURE(requireTools());
   const rgbPicture expected = offlineFrame(comparedWidth, comparedHeight);
@@ -104,6 +105,19 @@ TEST(FullScreen, ScreenWithoutTheModeIsFilledAndItsLossEndsTheShow) {
   const size_t said = log.find("the display connection was lost");
   EXPECT_NE(said, std::string::npos) << log;
   EXPECT_EQ(log.find("the display connection was lost", said + 1), std::string::npos) << log;
+
+  // The same while the swap warning still waits for OK.
+  ASSERT_TRUE(server.start("1024x768x24")) << server.failure();
+  childProcess waiting;
+  ASSERT_TRUE(waiting.start(heldShowArguments({}), packFolder(), x11Environment(server.display()),
+                            makeTempFolder() + "/waiting.log"));
+  ASSERT_TRUE(waiting.waitForLog(swapWarning, 60s)) << waiting.log();
+  for (int i = 0; i < 100 && windowTitled(server.display(), swapWarning).empty(); ++i) {
+    std::this_thread::sleep_for(100ms);
+  }
+  server.stop();
+  ASSERT_TRUE(waiting.waitFor(20s));
+  EXPECT_TRUE(waiting.exited() && waiting.status() == displayLostStatus) << waiting.log();
 }
 
 // Weston's X11 back end at scale 2 is a HiDPI output of 1920 x 1080 pixels
