@@ -183,12 +183,15 @@ bool openGraphics(int32_t width, int32_t height, bool fullscreen, float aspectRa
 
   const int32_t sampleExponent = multisampleIndex >= 0 && multisampleIndex <= 4 ? multisampleIndex : 0;
   window.samples = 1 << sampleExponent;
-  makeContext(window, chooseFinalFormat(window));
-
   // Shown, the window has its final size in pixels. A window renders at
   // that size; full screen at the size asked for, scaled onto the whole
-  // output when that is another size.
+  // output when that is another size. The scaled canvas then carries the
+  // multisampling: a scaling blit cannot write into a multisampled window.
   platform::clientSize(window.hwnd, &window.clientWidth, &window.clientHeight);
+  const bool scaled = window.fullscreen && (window.clientWidth != window.width ||
+                                            window.clientHeight != window.height);
+  makeContext(window, scaled ? platform::choosePixelFormat(standardFormat())
+                             : chooseFinalFormat(window));
   int32_t renderWidth = window.fullscreen ? window.width : window.clientWidth;
   int32_t renderHeight = window.fullscreen ? window.height : window.clientHeight;
   gfx::windowHandOver handOver;
