@@ -3,6 +3,7 @@
 #include "engine/errors.h"
 #include "engine/package.h"
 #include "engine/window.h"
+#include "platform/window.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +21,8 @@ struct namedCode {
 constexpr namedCode sizeNames[] = {{"640x480", resolution::r640x480},
                                    {"800x600", resolution::r800x600},
                                    {"1024x768", resolution::r1024x768},
-                                   {"1280x960", resolution::r1280x960}};
+                                   {"1280x960", resolution::r1280x960},
+                                   {"desktop", resolution::desktop}};
 
 constexpr namedCode aspectNames[] = {{"4:3", aspect::a4to3},
                                      {"5:4", aspect::a5to4},
@@ -72,9 +74,14 @@ std::string showUsage() {
          "preselect its choices.\n\n"
          "  --window, --fullscreen  windowed (16:9) or full screen (default)\n"
          "  --size " + listOf(sizeNames) + "\n"
-         "                          render resolution (default 1024x768)\n"
+         "                          render resolution (default 1024x768); full screen\n"
+         "                          scales it onto the whole monitor, desktop: the\n"
+         "                          monitor's own size in pixels\n"
          "  --aspect " + listOf(aspectNames) + "\n"
          "                          the monitor's shape (default: the desktop's)\n"
+         "  --display N             the monitor to play on, 1 for the first, as the\n"
+         "                          dialog lists them (default: the dialog's, else the\n"
+         "                          primary)\n"
          "  --vsync                 wait for the vertical blank\n"
          "  --msaa 0|2|4|8|16       multisampling (default 0: off)\n"
          "  --stats                 frame rate, polygon count and music position on screen\n"
@@ -142,6 +149,15 @@ bool parseShowCommandLine(int argc, char** argv, showCommandLine* parsed, std::s
         return false;
       }
       preset.aspect = code;
+    } else if (name == "--display") {
+      if (!value(&text)) return false;
+      char* end = nullptr;
+      const long number = std::strtol(text.c_str(), &end, 10);
+      if (text.empty() || *end != '\0' || number < 1 || number > 64) {
+        *error = "--display wants a monitor number from 1, not \"" + text + "\"";
+        return false;
+      }
+      preset.display = static_cast<int32_t>(number - 1);
     } else if (name == "--msaa") {
       if (!value(&text)) return false;
       if (!lookUp(multisampleNames, text, &code)) {
@@ -187,6 +203,17 @@ void takeShowCommandLine(int argc, char** argv) {
   if (parsed.help || parsed.version) {
     std::fputs((parsed.help ? showUsage() : showVersion()).c_str(), stdout);
     std::exit(0);
+  }
+  // A monitor that is not there is a bad value too; counting them needs the
+  // video driver, but opens nothing on screen.
+  if (parsed.preset.display) {
+    const size_t count = platform::listMonitors().size();
+    if (count > 0 && static_cast<size_t>(*parsed.preset.display) >= count) {
+      std::fprintf(stderr, "amberpudding: --display %d: there %s %zu monitor%s\n",
+                   *parsed.preset.display + 1, count == 1 ? "is" : "are", count,
+                   count == 1 ? "" : "s");
+      std::exit(2);
+    }
   }
   startPreset = parsed.preset;
   heldShowSeconds = parsed.holdSeconds;

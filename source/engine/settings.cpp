@@ -19,6 +19,9 @@ bool statisticsOn = false;
 bool loopOn = false;
 int32_t multisampleIndex = 0;
 bool dialogCancelled = false;
+bool aspectChosen = false;
+int32_t displayIndex = noMonitor;
+std::vector<platform::monitor> availableMonitors;
 settingsPreset startPreset;
 
 int32_t detectAspectCode(int32_t width, int32_t height) {
@@ -42,11 +45,17 @@ void setDialogDefaults(int32_t desktopWidth, int32_t desktopHeight) {
   loopOn = false;
   syncOn = false;
   dialogCancelled = false;
+  aspectChosen = false;
+  displayIndex = noMonitor;
 }
 
 void applyPreset(const settingsPreset& preset) {
   if (preset.resolution) resolutionCode = *preset.resolution;
-  if (preset.aspect) aspectCode = *preset.aspect;
+  if (preset.aspect) {
+    aspectCode = *preset.aspect;
+    aspectChosen = true;
+  }
+  if (preset.display) displayIndex = *preset.display;
   if (preset.fullscreen) fullscreenOn = *preset.fullscreen;
   if (preset.sync) syncOn = *preset.sync;
   if (preset.music) musicOn = *preset.music;
@@ -81,11 +90,13 @@ bool showSetupDialog() {
 void runSetupDialog() {
   int desktopWidth = 0;
   int desktopHeight = 0;
-  if (!platform::desktopSize(&desktopWidth, &desktopHeight)) {
+  // The aspect is preselected from the monitor named on the command line.
+  if (!platform::desktopSize(startPreset.display.value_or(0), &desktopWidth, &desktopHeight)) {
     desktopWidth = 0;
     desktopHeight = 0;
   }
   setDialogDefaults(desktopWidth, desktopHeight);
+  availableMonitors = platform::listMonitors();
   applyPreset(startPreset);
   if (!startPreset.skipDialog && setupDialogWanted()) showSetupDialog();
 }
@@ -95,9 +106,18 @@ void resolutionSize(int32_t code, int32_t* width, int32_t* height) {
     case resolution::r800x600: *width = 800; *height = 600; break;
     case resolution::r1024x768: *width = 1024; *height = 768; break;
     case resolution::r1280x960: *width = 1280; *height = 960; break;
+    case resolution::desktop:
+      if (platform::desktopSize(chosenDisplay(), width, height) && *width > 0 && *height > 0) {
+        break;
+      }
+      *width = 640;
+      *height = 480;
+      break;
     default: *width = 640; *height = 480; break;
   }
 }
+
+int32_t chosenDisplay() { return displayIndex >= 0 ? displayIndex : 0; }
 
 float aspectRatio(int32_t code) {
   switch (code) {

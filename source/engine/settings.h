@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/window.h"
+
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 // The display settings the user picks before the show starts. Every start
 // begins from the same defaults; nothing is saved.
@@ -11,6 +14,8 @@ constexpr int32_t r640x480 = 0x640480;
 constexpr int32_t r800x600 = 0x800600;
 constexpr int32_t r1024x768 = 0x1024768;
 constexpr int32_t r1280x960 = 0x1280960;
+// The monitor's own size in pixels, whatever it is.
+constexpr int32_t desktop = 0xDE5C;
 }  // namespace resolution
 
 namespace aspect {
@@ -30,6 +35,17 @@ extern bool statisticsOn;
 extern bool loopOn;
 extern int32_t multisampleIndex;  // samples = 2 to this power
 extern bool dialogCancelled;
+// True once the aspect was named on the command line or picked in the
+// dialog: full screen then letterboxes for it. Otherwise the output's own
+// shape decides (the detected code only preselects the dialog).
+extern bool aspectChosen;
+// The monitor the show opens on, an index into listMonitors(); noMonitor
+// until chosen, which means the monitor the dialog was on or the first
+// (the primary where the system names one).
+constexpr int32_t noMonitor = -1;
+extern int32_t displayIndex;
+// The monitors as the dialog lists them; filled by runSetupDialog.
+extern std::vector<platform::monitor> availableMonitors;
 
 // Choices named before the dialog (on the command line): each one that is
 // set replaces its default and is preselected in the dialog; with
@@ -43,6 +59,7 @@ struct settingsPreset {
   std::optional<bool> statistics;
   std::optional<bool> loop;
   std::optional<int32_t> multisample;
+  std::optional<int32_t> display;  // index into listMonitors()
   bool skipDialog = false;
 };
 
@@ -76,8 +93,13 @@ bool showSetupDialog();
 // Without the dialog the defaults are taken as chosen.
 void runSetupDialog();
 
-// Render size for a resolution code (640 x 480 for unknown codes).
+// Render size for a resolution code (640 x 480 for unknown codes); the
+// desktop code takes the size of the monitor the show opens on (640 x 480
+// when it cannot be read).
 void resolutionSize(int32_t code, int32_t* width, int32_t* height);
+
+// The monitor the show opens on: displayIndex once chosen, else 0.
+int32_t chosenDisplay();
 
 // Aspect ratio for an aspect code (16:9 for unknown codes).
 float aspectRatio(int32_t code);

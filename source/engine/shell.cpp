@@ -3,6 +3,7 @@
 #include "api/gl/display.h"
 #include "api/gl/gl.h"
 #include "api/gl/out_of_memory.h"
+#include "api/gl/screen_canvas.h"
 #include "api/gl/state.h"
 #include "api/render/camera.h"
 #include "api/render/light_state.h"
@@ -53,7 +54,9 @@ namespace {
 class mainWindowPresenter : public presenter {
  public:
   void swap() override {
-    if (mainWindow != nullptr) platform::swapBuffers(mainWindow->hwnd);
+    if (mainWindow == nullptr) return;
+    gfx::presentScreenCanvas();
+    platform::swapBuffers(mainWindow->hwnd);
   }
   bool pumpMessages() override { return ::pumpMessages(); }
 };

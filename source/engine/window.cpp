@@ -2,9 +2,11 @@
 
 #include "api/gl/display.h"
 #include "api/gl/extensions.h"
+#include "api/gl/screen_canvas.h"
 #include "api/gl/state.h"
 #include "engine/errors.h"
 #include "engine/settings.h"
+#include "platform/display_connection.h"
 #include "platform/message_box.h"
 #include "platform/wgl.h"
 #include "platform/window.h"
@@ -18,6 +20,17 @@ shellWindow* mainWindow = nullptr;
 namespace {
 
 bool quitRequested = false;
+
+// Drains the window's events, noting a quit request.
+void drainEvents() {
+  if (platform::pumpEvents()) quitRequested = true;
+}
+
+[[noreturn]] void endForLostDisplay() {
+  std::fprintf(stderr, "amberpudding: the display connection was lost; the show cannot go on.\n");
+  std::fflush(stderr);
+  std::exit(displayLostStatus);
+}
 
 // The window set-up's own failures end the process at once with `status`.
 [[noreturn]] void failWindow(const char* caption, const char* text, platform::messageIcon icon,
@@ -92,7 +105,8 @@ void createWindow(shellWindow& window, int32_t width, int32_t height, bool fulls
   window.height = height;
   window.fullscreen = fullscreen;
   platform::createFailure failure = platform::createFailure::none;
-  window.hwnd = platform::createNativeWindow(window.caption, width, height, fullscreen, &failure);
+  window.hwnd = platform::createNativeWindow(window.caption, width, height, fullscreen, &failure,
+                                             chosenDisplay());
   if (failure == platform::createFailure::fullscreenRefused) {
     failWindow("Could not initialize fullscreen window.", "", platform::messageIcon::none, 1);
   }
@@ -106,8 +120,9 @@ void createWindow(shellWindow& window, int32_t width, int32_t height, bool fulls
 }
 
 void destroyWindow(shellWindow& window) {
-  pumpMessages();
+  drainEvents();
   if (window.hwnd != nullptr) {
+    if (window.hglrc != nullptr && !platform::displayConnectionLost()) gfx::closeScreenCanvas();
     platform::makeCurrent(window.hwnd, nullptr);
     if (window.hglrc != nullptr) {
       platform::deleteContext(window.hglrc);
@@ -117,11 +132,12 @@ void destroyWindow(shellWindow& window) {
     window.hwnd = nullptr;
   }
   if (window.fullscreen) platform::showCursor(true);
-  pumpMessages();
+  drainEvents();
 }
 
 bool pumpMessages() {
-  if (platform::pumpEvents()) quitRequested = true;
+  drainEvents();
+  if (platform::displayConnectionLost()) endForLostDisplay();
   return quitRequested;
 }
 
@@ -135,6 +151,7 @@ bool initGraphics() {
   int32_t height = 0;
   float aspectRatioValue = 0.0f;
   renderSize(resolutionCode, aspectCode, fullscreenOn, &width, &height, &aspectRatioValue);
+  if (fullscreenOn && !aspectChosen) aspectRatioValue = outputShape;
   return openGraphics(width, height, fullscreenOn, aspectRatioValue);
 }
 
@@ -166,12 +183,21 @@ bool openGraphics(int32_t width, int32_t height, bool fullscreen, float aspectRa
 
   const int32_t sampleExponent = multisampleIndex >= 0 && multisampleIndex <= 4 ? multisampleIndex : 0;
   window.samples = 1 << sampleExponent;
-  makeContext(window, chooseFinalFormat(window));
-
+  // Shown, the window has its final size in pixels. A window renders at
+  // that size; full screen at the size asked for, scaled onto the whole
+  // output when that is another size. The scaled canvas then carries the
+  // multisampling: a scaling blit cannot write into a multisampled window.
+  platform::clientSize(window.hwnd, &window.clientWidth, &window.clientHeight);
+  const bool scaled = window.fullscreen && (window.clientWidth != window.width ||
+                                            window.clientHeight != window.height);
+  makeContext(window, scaled ? platform::choosePixelFormat(standardFormat())
+                             : chooseFinalFormat(window));
+  int32_t renderWidth = window.fullscreen ? window.width : window.clientWidth;
+  int32_t renderHeight = window.fullscreen ? window.height : window.clientHeight;
   gfx::windowHandOver handOver;
   handOver.window = window.hwnd;
-  handOver.clientWidth = window.clientWidth;
-  handOver.clientHeight = window.clientHeight;
+  handOver.clientWidth = renderWidth;
+  handOver.clientHeight = renderHeight;
   handOver.colorBits = 32;
   handOver.fullscreen = window.fullscreen;
   handOver.samples = window.samples;
@@ -179,7 +205,22 @@ bool openGraphics(int32_t width, int32_t height, bool fullscreen, float aspectRa
   const int glFailure = window.hglrc != nullptr ? gfx::setupGlLayer(handOver) : 1;
   if (glFailure != 0) halt(errorCode::graphicsInitBase + glFailure);
 
-  gfx::setupViewport(window.clientWidth, window.clientHeight, aspectRatioValue);
+  if (aspectRatioValue == outputShape) {
+    aspectRatioValue = window.clientHeight > 0 ? static_cast<float>(window.clientWidth) /
+                                                     static_cast<float>(window.clientHeight)
+                                               : gfx::aspect16by9;
+  }
+  gfx::setupViewport(renderWidth, renderHeight, window.clientWidth, window.clientHeight,
+                     aspectRatioValue);
+  if (!gfx::openScreenCanvas(window.clientWidth, window.clientHeight)) {
+    std::fprintf(stderr,
+                 "Full screen: the driver cannot scale a %dx%d picture onto the %dx%d monitor; "
+                 "drawing at the monitor's size instead.\n",
+                 renderWidth, renderHeight, window.clientWidth, window.clientHeight);
+    renderWidth = window.clientWidth;
+    renderHeight = window.clientHeight;
+    gfx::setupViewport(renderWidth, renderHeight, aspectRatioValue);
+  }
 
   if (ext::wglSwapIntervalEXT != nullptr) {
     ext::wglSwapIntervalEXT(syncOn ? 1 : 0);
@@ -189,6 +230,8 @@ bool openGraphics(int32_t width, int32_t height, bool fullscreen, float aspectRa
         "Failed to change vertical syncronization mode.\nRuning with your video card "
         "defaults.\nPerhabs you don't support EXT_swap_control extension.",
         platform::messageIcon::warning);
+    // Unanswered: the user quit while it waited, or the display went away.
+    if (!answered && platform::displayConnectionLost()) endForLostDisplay();
     if (!answered) halt(0);
   }
   return gfx::initialState();

@@ -67,6 +67,10 @@ class dialogWindow {
   virtual int comboSelection(int id) = 0;
   // Ends the modal loop with `result` once the procedure has returned.
   virtual void endDialog(intptr_t result) = 0;
+  // The place on the desktop (x, y, in the desktop's units) of the monitor
+  // the dialog is on, or will appear on before it is shown; false when the
+  // toolkit cannot tell.
+  virtual bool monitorOrigin(int* x, int* y) = 0;
 };
 
 // Returns non-zero when it handled the message.

@@ -100,6 +100,7 @@ class gtkDialog : public dialogWindow, public dialogAutomation {
     ended_ = true;
     result_ = result;
   }
+  bool monitorOrigin(int* x, int* y) override;
 
   // dialogAutomation
   bool click(int id) override;
@@ -332,6 +333,32 @@ int gtkDialog::comboSelection(int id) {
   controlRecord* record = find(id);
   if (record == nullptr || !GTK_IS_COMBO_BOX(record->widget)) return -1;
   return gtk_combo_box_get_active(GTK_COMBO_BOX(record->widget));
+}
+
+// Once on screen, the monitor showing most of the dialog; before, the one
+// the toolkit centres a new dialog on (the pointer's), else the primary.
+bool gtkDialog::monitorOrigin(int* x, int* y) {
+  GdkDisplay* display = gtk_widget_get_display(window_);
+  GdkMonitor* monitor = nullptr;
+  GdkWindow* surface = gtk_widget_get_window(window_);
+  if (surface != nullptr && gtk_widget_get_mapped(window_)) {
+    monitor = gdk_display_get_monitor_at_window(display, surface);
+  }
+  GdkSeat* seat = gdk_display_get_default_seat(display);
+  GdkDevice* pointer = seat != nullptr ? gdk_seat_get_pointer(seat) : nullptr;
+  if (monitor == nullptr && pointer != nullptr && GDK_IS_X11_DISPLAY(display)) {
+    int pointerX = 0;
+    int pointerY = 0;
+    gdk_device_get_position(pointer, nullptr, &pointerX, &pointerY);
+    monitor = gdk_display_get_monitor_at_point(display, pointerX, pointerY);
+  }
+  if (monitor == nullptr) monitor = gdk_display_get_primary_monitor(display);
+  if (monitor == nullptr) return false;
+  GdkRectangle area;
+  gdk_monitor_get_geometry(monitor, &area);
+  *x = area.x;
+  *y = area.y;
+  return true;
 }
 
 int gtkDialog::itemCount(int id) {

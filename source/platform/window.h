@@ -5,6 +5,7 @@
 // create, show, choose and set a pixel format, create a context, swap, pump,
 // destroy. Nothing here knows about the show.
 
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -27,24 +28,42 @@ struct pixelFormat {
 // arrive as quit requests at pumpEvents().
 bool initVideo();
 
-// Size of the desktop in pixels; false when it cannot be read.
-bool desktopSize(int* width, int* height);
+// One monitor (an output of the display server).
+struct monitor {
+  std::string name;   // the server's name for it; may be a placeholder such as "none"
+  int x = 0, y = 0;   // its place on the desktop, in the server's desktop units
+  int width = 0;      // its size in real pixels (a HiDPI output's full count)
+  int height = 0;
+};
+
+// The monitors in the video driver's order, which puts the primary one
+// first where the system names one. Empty when video cannot start. Costs a
+// few queries to the display server.
+std::vector<monitor> listMonitors();
+
+// Size in pixels of monitor `display` (0: the first); false when it cannot
+// be read.
+bool desktopSize(int display, int* width, int* height);
+inline bool desktopSize(int* width, int* height) { return desktopSize(0, width, height); }
 
 enum class createFailure { none, fullscreenRefused, windowNotCreated };
 
-// Creates a hidden window whose client area is width x height, full screen
-// at that display mode when `fullscreen`. Returns null and sets `failure`
-// when it cannot. Costs a round trip to the display server.
+// Creates a hidden window on monitor `display`. Windowed, its client area
+// is width x height in the desktop's units (more pixels on a HiDPI output);
+// full screen, it covers the whole monitor at its own pixel size, keeping
+// the desktop's mode. Without a real display (the headless driver) a full
+// screen window is width x height, as there is no monitor to fill. Returns
+// null and sets `failure` when it cannot (fullscreenRefused: no such
+// monitor). Costs a round trip to the display server.
 nativeWindow* createNativeWindow(const char* caption, int width, int height, bool fullscreen,
-                                 createFailure* failure);
+                                 createFailure* failure, int display = 0);
 
-// Destroys the window (its context must be released first). Restores the
-// desktop display mode when the window was full screen.
+// Destroys the window (its context must be released first).
 void destroyNativeWindow(nativeWindow* window);
 
 void showNativeWindow(nativeWindow* window, bool visible);
 
-// Size of the drawable area in pixels.
+// Size of the drawable area in real pixels.
 void clientSize(nativeWindow* window, int* width, int* height);
 
 void showCursor(bool visible);
@@ -77,7 +96,8 @@ void swapBuffers(nativeWindow* window);
 
 // Drains pending window events without blocking. True when one of them asks
 // the program to end: the window's close box, the Escape key, SIGINT/SIGTERM,
-// or the loss of the display (after which window calls do nothing).
+// or the loss of the display (after which window calls do nothing; see
+// displayConnectionLost in platform/display_connection.h).
 bool pumpEvents();
 
 // The keys a program may ask for besides Escape, which always quits.

@@ -1,5 +1,6 @@
 #include "platform/window.h"
 
+#include "platform/audio_device_sdl.h"
 #include "platform/display_connection.h"
 #include "platform/driver_configs.h"
 #include "platform/quit_signal.h"
@@ -24,7 +25,7 @@ class nativeWindow {
   int height = 0;
   bool fullscreen = false;
   bool visible = false;
-  SDL_DisplayMode mode{};
+  int display = 0;
   pixelFormat surfaceFormat;  // what the SDL window was created with
   int surfaceDepth = 0;       // the depth buffer size the driver accepted
   int formatIndex = 0;        // 0 until setPixelFormat
@@ -65,19 +66,28 @@ std::vector<int> depthCandidates(int requested) {
   return depths;
 }
 
+bool isHeadless();
+
+// Full screen keeps the desktop's mode: a borderless window over the whole
+// monitor, at the monitor's pixel size. It is made at the monitor's place
+// and size from the start, since without a window manager nobody would
+// resize it. The drawable has the real pixel count on HiDPI outputs,
+// windowed or not.
 SDL_Window* createSdlWindow(const nativeWindow& window, const pixelFormat& format,
                             int* acceptedDepth) {
-  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-  if (window.fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
-  const int position = window.fullscreen ? 0 : SDL_WINDOWPOS_CENTERED;
+  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+  const int centred = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(window.display));
+  SDL_Rect place{centred, centred, window.width, window.height};
+  if (window.fullscreen && !isHeadless() && SDL_GetDisplayBounds(window.display, &place) == 0) {
+    flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+  }
   for (int depth : depthCandidates(format.depthBits)) {
     applyAttributes(format, depth);
-    SDL_Window* sdl = SDL_CreateWindow(window.caption.c_str(), position, position, window.width,
-                                       window.height, flags);
+    SDL_Window* sdl =
+        SDL_CreateWindow(window.caption.c_str(), place.x, place.y, place.w, place.h, flags);
     if (sdl == nullptr) continue;
     guardDisplayConnection(sdl);
     *acceptedDepth = depth;
-    if (window.fullscreen) SDL_SetWindowDisplayMode(sdl, &window.mode);
     if (window.visible) SDL_ShowWindow(sdl);
     return sdl;
   }
@@ -195,9 +205,10 @@ int standInSwapInterval(int interval) { return SDL_GL_SetSwapInterval(interval) 
 int standInGetSwapInterval() { return SDL_GL_GetSwapInterval(); }
 
 // Closing SDL after the display died would touch a connection nobody
-// guards, and Xlib would end the process with its own status.
+// guards, and Xlib would end the process with its own status. Its audio is
+// left alone while a device open it gave up on may still be under way.
 void quitVideoAtExit() {
-  if (!displayConnectionLost()) SDL_Quit();
+  if (!displayConnectionLost()) quitSdlSafely();
 }
 
 bool isHeadless() {
@@ -271,31 +282,66 @@ bool initVideo() {
   return true;
 }
 
-bool desktopSize(int* width, int* height) {
-  if (!initVideo()) return false;
+namespace {
+
+// A Wayland output reports its desktop mode in the compositor's scaled
+// units; its first listed mode is the native one, in pixels. Other drivers
+// report pixels as the desktop mode.
+bool pixelSize(int display, int* width, int* height) {
   SDL_DisplayMode mode;
-  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return false;
+  if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return false;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  SDL_DisplayMode native;
+  if (driver != nullptr && std::strcmp(driver, "wayland") == 0 &&
+      SDL_GetDisplayMode(display, 0, &native) == 0 && native.w >= mode.w && native.h >= mode.h) {
+    mode = native;
+  }
   *width = mode.w;
   *height = mode.h;
   return true;
 }
 
+}  // namespace
+
+std::vector<monitor> listMonitors() {
+  std::vector<monitor> monitors;
+  if (!initVideo()) return monitors;
+  const int count = SDL_GetNumVideoDisplays();
+  for (int i = 0; i < count; ++i) {
+    monitor each;
+    const char* name = SDL_GetDisplayName(i);
+    each.name = name != nullptr ? name : "";
+    SDL_Rect bounds{};
+    SDL_GetDisplayBounds(i, &bounds);
+    each.x = bounds.x;
+    each.y = bounds.y;
+    if (!pixelSize(i, &each.width, &each.height)) {
+      each.width = bounds.w;
+      each.height = bounds.h;
+    }
+    monitors.push_back(each);
+  }
+  return monitors;
+}
+
+bool desktopSize(int display, int* width, int* height) {
+  if (!initVideo()) return false;
+  return pixelSize(display, width, height);
+}
+
 nativeWindow* createNativeWindow(const char* caption, int width, int height, bool fullscreen,
-                                 createFailure* failure) {
+                                 createFailure* failure, int display) {
   *failure = createFailure::none;
+  if (display < 0 || display >= SDL_GetNumVideoDisplays()) {
+    *failure = fullscreen ? createFailure::fullscreenRefused : createFailure::windowNotCreated;
+    return nullptr;
+  }
   auto* window = new nativeWindow;
   window->caption = caption;
   window->width = width;
   window->height = height;
   window->fullscreen = fullscreen;
-  if (fullscreen) {
-    SDL_DisplayMode wanted{SDL_PIXELFORMAT_RGB888, width, height, 0, nullptr};
-    if (SDL_GetClosestDisplayMode(0, &wanted, &window->mode) == nullptr) {
-      delete window;
-      *failure = createFailure::fullscreenRefused;
-      return nullptr;
-    }
-  }
+  window->display = display;
   window->sdl = createSdlWindow(*window, window->surfaceFormat, &window->surfaceDepth);
   if (window->sdl == nullptr) {
     delete window;
@@ -324,6 +370,19 @@ void showNativeWindow(nativeWindow* window, bool visible) {
 
 void clientSize(nativeWindow* window, int* width, int* height) {
   SDL_GL_GetDrawableSize(window->sdl, width, height);
+  if (!window->fullscreen || !window->visible || isHeadless() || displayConnectionLost()) return;
+  // A compositor tells a shown window its output's scale, and a window
+  // manager its full-screen size, a moment later: wait for the monitor's
+  // size in pixels, for at most two seconds.
+  int wantedWidth = 0;
+  int wantedHeight = 0;
+  if (!pixelSize(window->display, &wantedWidth, &wantedHeight)) return;
+  for (int waited = 0; waited < 2000 && (*width != wantedWidth || *height != wantedHeight);
+       waited += 10) {
+    SDL_PumpEvents();
+    SDL_Delay(10);
+    SDL_GL_GetDrawableSize(window->sdl, width, height);
+  }
 }
 
 void setWindowIcon(nativeWindow* window, const unsigned char* rgba, int width, int height) {

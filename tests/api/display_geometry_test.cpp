@@ -54,4 +54,29 @@ TEST(DisplayGeometry, ZeroWidthCountsAsOne) {
   EXPECT_EQ(gfx::screenHeight, 480);
 }
 
+// A render stretched over an output of another size takes the bars the
+// output's shape needs, in its own rows; the render size stays the screen.
+TEST(DisplayGeometry, AStretchedRenderTakesTheOutputsBarsInItsOwnRows) {
+  const struct {
+    int32_t width, height, outputWidth, outputHeight;
+    float aspect;
+    int32_t viewportY, viewportHeight;
+  } cases[] = {
+      {800, 600, 1024, 768, 1.3333334f, 75, 450},     // output bars of 96 rows
+      {1024, 768, 1920, 1080, 1.7777778f, 0, 768},    // a 16:9 output: no bars
+      {1024, 768, 1920, 1200, 1.6f, 38, 692},         // 60 of 1200 rows, not the mode's 32
+      {1024, 768, 1024, 768, 1.25f, 121, 525},        // the same size: as before
+  };
+  for (const auto& c : cases) {
+    gfx::fitDisplayGeometry(c.width, c.height, c.outputWidth, c.outputHeight, c.aspect);
+    EXPECT_EQ(gfx::screenWidth, c.width);
+    EXPECT_EQ(gfx::screenHeight, c.height);
+    EXPECT_EQ(gfx::viewportX, 0);
+    EXPECT_EQ(gfx::viewportWidth, c.width);
+    EXPECT_EQ(gfx::viewportY, c.viewportY) << c.outputWidth << "x" << c.outputHeight;
+    EXPECT_EQ(gfx::viewportHeight, c.viewportHeight) << c.outputWidth << "x" << c.outputHeight;
+    EXPECT_EQ(gfx::letterbox, c.viewportY > 0);
+  }
+}
+
 }  // namespace

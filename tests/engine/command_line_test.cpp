@@ -39,12 +39,21 @@ TEST(ShowCommandLine, OptionsBecomeThePresetOverTheDefaults) {
   EXPECT_TRUE(loopOn);
   EXPECT_TRUE(parsed.preset.skipDialog);
   EXPECT_EQ(parsed.holdSeconds, 30.5);
+  EXPECT_TRUE(aspectChosen);
+
+  // Monitors count from 1 on the line, from 0 inside.
+  showCommandLine desktop;
+  ASSERT_TRUE(parse({"--size", "desktop", "--display", "2"}, &desktop, &error)) << error;
+  EXPECT_EQ(desktop.preset.resolution, resolution::desktop);
+  EXPECT_EQ(desktop.preset.display, 1);
 
   // Settings the line does not name keep their defaults.
   setDialogDefaults(1920, 1080);
   applyPreset(settingsPreset{});
   EXPECT_TRUE(fullscreenOn);
   EXPECT_EQ(aspectCode, aspect::a16to9);
+  EXPECT_FALSE(aspectChosen);
+  EXPECT_EQ(displayIndex, noMonitor);
   EXPECT_TRUE(musicOn);
   multisampleIndex = 0;
 }
@@ -65,7 +74,7 @@ TEST(ShowCommandLine, BadOptionsAndValuesAreRefusedInOneLine) {
   for (const std::vector<std::string>& words :
        {std::vector<std::string>{"--size", "1920x1080"}, {"--aspect", "3:2"}, {"--msaa", "3"},
         {"--size"}, {"--bogus"}, {"--hold", "-1"}, {"--hold", "ten"},
-        {"--edit", "/nonexistent/content"}}) {
+        {"--edit", "/nonexistent/content"}, {"--display", "0"}, {"--display", "two"}}) {
     showCommandLine parsed;
     std::string error;
     EXPECT_FALSE(parse(words, &parsed, &error)) << words[0];
@@ -87,7 +96,12 @@ TEST(ShowCommandLine, TheProgramAnswersHelpVersionAndBadValues) {
   EXPECT_NE(version.output.find("Amber Pudding"), std::string::npos);
   const auto bad = runCommand(show + " --size 7x7 2>&1");
   EXPECT_EQ(bad.status, 2);
-  EXPECT_EQ(bad.output, "amberpudding: --size wants 640x480|800x600|1024x768|1280x960, not \"7x7\"\n");
+  EXPECT_EQ(bad.output,
+            "amberpudding: --size wants 640x480|800x600|1024x768|1280x960|desktop, not \"7x7\"\n");
+  // A monitor that is not there: the headless driver has one.
+  const auto missing = runCommand("SDL_VIDEODRIVER=offscreen " + show + " --display 2 2>&1");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.output, "amberpudding: --display 2: there is 1 monitor\n");
 }
 
 // --version names the package the show would open: the working directory's

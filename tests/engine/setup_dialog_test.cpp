@@ -34,14 +34,30 @@ class simulatedDialog : public platform::dialogWindow {
   }
   bool buttonChecked(int control) override { return checks[control]; }
   void addComboItem(int control, const char* text) override {
+    if (control == id::monitor) {
+      monitorItems.push_back(text);
+      return;
+    }
     EXPECT_EQ(control, id::multisample);
     items.push_back(text);
   }
   void selectComboItem(int control, int index) override {
+    if (control == id::monitor) {
+      monitorSelected = index;
+      return;
+    }
     EXPECT_EQ(control, id::multisample);
     selected = index;
   }
-  int comboSelection(int) override { return selected; }
+  int comboSelection(int control) override {
+    return control == id::monitor ? monitorSelected : selected;
+  }
+  bool monitorOrigin(int* x, int* y) override {
+    if (origin.first < 0) return false;
+    *x = origin.first;
+    *y = origin.second;
+    return true;
+  }
   void endDialog(intptr_t value) override {
     ++endings;
     result = value;
@@ -60,6 +76,10 @@ class simulatedDialog : public platform::dialogWindow {
     selected = index;
     return command(id::multisample, platform::CBN_SELCHANGE);
   }
+  intptr_t chooseMonitor(int index) {
+    monitorSelected = index;
+    return command(id::monitor, platform::CBN_SELCHANGE);
+  }
   intptr_t command(int control, uint16_t notification) {
     return setupDialogProc(this, platform::WM_COMMAND, platform::commandParam(control, notification),
                            0);
@@ -68,6 +88,9 @@ class simulatedDialog : public platform::dialogWindow {
   std::map<int, bool> checks;
   std::vector<std::string> items;
   int selected = -1;
+  std::vector<std::string> monitorItems;
+  int monitorSelected = -1;
+  std::pair<int, int> origin{-1, -1};  // where the dialog's monitor starts; -1: unknown
   int endings = 0;
   intptr_t result = -99;
 };
@@ -97,14 +120,16 @@ TEST_F(SetupDialogProcedure, TheTemplateHasTheControlsTheProcedureDrives) {
   const platform::dialogTemplate& layout = setupDialogTemplate();
   EXPECT_STREQ(layout.title, "Choose your desitny");
   EXPECT_EQ(layout.width, 208);
-  EXPECT_EQ(layout.height, 119);
-  ASSERT_EQ(layout.controlCount, 19);
+  EXPECT_EQ(layout.height, 162);
+  ASSERT_EQ(layout.controlCount, 22);
   const std::map<int, controlKind> expected = {
       {id::demo, controlKind::defaultPushButton},  {id::die, controlKind::pushButton},
       {id::resolution640, controlKind::autoRadioButton},
       {id::resolution800, controlKind::autoRadioButton},
       {id::resolution1024, controlKind::autoRadioButton},
       {id::resolution1280, controlKind::autoRadioButton},
+      {id::resolutionDesktop, controlKind::autoRadioButton},
+      {id::monitor, controlKind::dropDownList},
       {id::aspect4to3, controlKind::autoRadioButton}, {id::aspect16to9, controlKind::autoRadioButton},
       {id::aspect16to10, controlKind::autoRadioButton}, {id::fullscreen, controlKind::autoCheckBox},
       {id::sync, controlKind::autoCheckBox},       {id::music, controlKind::autoCheckBox},
@@ -215,10 +240,11 @@ TEST_F(SetupDialogProcedure, ResolutionAndAspectButtonsTakeTheirCodeAndUncheckTh
     std::vector<int> group;
     int32_t* setting;
   } rows[] = {
-      {id::resolution640, resolution::r640x480, {1003, 1004, 1005, 1007}, &resolutionCode},
-      {id::resolution800, resolution::r800x600, {1003, 1004, 1005, 1007}, &resolutionCode},
-      {id::resolution1024, resolution::r1024x768, {1003, 1004, 1005, 1007}, &resolutionCode},
-      {id::resolution1280, resolution::r1280x960, {1003, 1004, 1005, 1007}, &resolutionCode},
+      {id::resolution640, resolution::r640x480, {1003, 1004, 1005, 1007, 1008}, &resolutionCode},
+      {id::resolution800, resolution::r800x600, {1003, 1004, 1005, 1007, 1008}, &resolutionCode},
+      {id::resolution1024, resolution::r1024x768, {1003, 1004, 1005, 1007, 1008}, &resolutionCode},
+      {id::resolution1280, resolution::r1280x960, {1003, 1004, 1005, 1007, 1008}, &resolutionCode},
+      {id::resolutionDesktop, resolution::desktop, {1003, 1004, 1005, 1007, 1008}, &resolutionCode},
       {id::aspect4to3, aspect::a4to3, {1009, 1010, 1011}, &aspectCode},
       {id::aspect16to9, aspect::a16to9, {1009, 1010, 1011}, &aspectCode},
       {id::aspect16to10, aspect::a16to10, {1009, 1010, 1011}, &aspectCode},
@@ -230,6 +256,8 @@ TEST_F(SetupDialogProcedure, ResolutionAndAspectButtonsTakeTheirCodeAndUncheckTh
     for (int other : row.group) fresh.checks[other] = true;  // as if all were on
     EXPECT_EQ(fresh.click(row.button), 1) << row.button;
     EXPECT_EQ(*row.setting, row.code) << row.button;
+    // A picked aspect overrides the output's own shape in full screen.
+    EXPECT_EQ(aspectChosen, row.setting == &aspectCode) << row.button;
     for (int other : row.group) EXPECT_EQ(fresh.checks[other], other == row.button) << row.button;
     EXPECT_EQ(fresh.endings, 0);
   }
@@ -313,6 +341,50 @@ TEST_F(SetupDialogProcedure, DemoUntouchedStartsFullScreenAtTheDefaults) {
   EXPECT_TRUE(musicOn);
   EXPECT_FALSE(loopOn);
   EXPECT_EQ(aspectCode, aspect::a16to9);
+  EXPECT_FALSE(aspectChosen);  // the output's own shape decides
+}
+
+// Every monitor is listed by number, name, size and place; the list opens
+// on the one named before, else the dialog's own, and DEMO plays on the
+// picked one, else on the monitor the dialog is on by then.
+TEST_F(SetupDialogProcedure, TheMonitorListPicksWhereTheShowPlays) {
+  availableMonitors = {{"HDMI-1", 0, 0, 1920, 1080}, {"DP-2", 1920, 0, 1280, 1024}};
+  dialog.origin = {1920, 0};
+  dialog.init();
+  EXPECT_EQ(dialog.monitorItems, (std::vector<std::string>{"1: HDMI-1, 1920 \u00d7 1080 at 0, 0",
+                                                           "2: DP-2, 1280 \u00d7 1024 at 1920, 0"}));
+  EXPECT_EQ(dialog.monitorSelected, 1);
+  dialog.origin = {0, 0};  // moved before DEMO
+  dialog.click(id::demo);
+  EXPECT_EQ(displayIndex, 0);
+
+  setDialogDefaults(1920, 1080);
+  settingsPreset preset;
+  preset.display = 1;
+  applyPreset(preset);
+  simulatedDialog named;  // where the dialog is cannot be told
+  named.init();
+  EXPECT_EQ(named.monitorSelected, 1);
+  named.click(id::demo);
+  EXPECT_EQ(displayIndex, 1);
+
+  setDialogDefaults(1920, 1080);
+  simulatedDialog picked;
+  picked.origin = {0, 0};
+  picked.init();
+  EXPECT_EQ(picked.monitorSelected, 0);
+  EXPECT_EQ(picked.chooseMonitor(1), 1);
+  picked.click(id::demo);
+  EXPECT_EQ(displayIndex, 1);
+
+  setDialogDefaults(1920, 1080);
+  simulatedDialog unknown;
+  unknown.init();
+  EXPECT_EQ(unknown.monitorSelected, 0);
+  unknown.click(id::demo);
+  EXPECT_EQ(displayIndex, noMonitor);
+  EXPECT_EQ(chosenDisplay(), 0);
+  availableMonitors.clear();
 }
 
 TEST_F(SetupDialogProcedure, SixteenTimesThenOffLeavesNoMultisampling) {

@@ -82,6 +82,7 @@ struct seen {
   bool resolution1024 = false, aspect16to9 = false, fullscreen = false, music = false;
   bool sync = true, statistics = true, loop = true;
   int selection = -2, items = 0;
+  int monitorSelection = -2, monitorItems = 0;
   bool after800 = false, after1024 = true;
 } observed;
 
@@ -102,6 +103,8 @@ void readInitialState(platform::dialogAutomation& dialog) {
   observed.loop = dialog.checked(id::loop);
   observed.selection = dialog.selection(id::multisample);
   observed.items = dialog.itemCount(id::multisample);
+  observed.monitorSelection = dialog.selection(id::monitor);
+  observed.monitorItems = dialog.itemCount(id::monitor);
 }
 
 void clickSyncThenDemo(platform::dialogAutomation& dialog) {
@@ -114,7 +117,10 @@ void clickSyncThenDemo(platform::dialogAutomation& dialog) {
 TEST_F(SetupDialogOnScreen, ShowsTheSettingsAndStartsOnDemo) {
   observed = seen{};
   platform::dialogShownHook = clickSyncThenDemo;
+  // The dialog is on Xvfb's one monitor, at (0, 0): the list opens there.
+  availableMonitors = {{"left", -1280, 0, 1280, 1024}, {"screen", 0, 0, 1280, 1024}};
   EXPECT_EQ(showDialog(), 1);
+  availableMonitors.clear();
   ASSERT_TRUE(observed.ran);
   EXPECT_TRUE(observed.clicked);
   EXPECT_TRUE(observed.resolution1024);
@@ -126,6 +132,9 @@ TEST_F(SetupDialogOnScreen, ShowsTheSettingsAndStartsOnDemo) {
   EXPECT_FALSE(observed.loop);
   EXPECT_EQ(observed.selection, 0);
   EXPECT_EQ(observed.items, 5);
+  EXPECT_EQ(observed.monitorItems, 2);
+  EXPECT_EQ(observed.monitorSelection, 1);
+  EXPECT_EQ(displayIndex, 1);
 
   EXPECT_TRUE(syncOn);  // the click reached the procedure as control 1013
   EXPECT_TRUE(fullscreenOn);

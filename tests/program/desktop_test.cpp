@@ -2,6 +2,7 @@
 // Wayland under Weston, full screen on every monitor shape and windowed,
 // judged on screenshots against the offline renderer's frame.
 #include "support/child_process.h"
+#include "support/desktop_session.h"
 #include "support/command.h"
 #include "support/rgb_picture.h"
 #include "support/test_package.h"
@@ -32,37 +33,16 @@ using testing_support::childProcess;
 using testing_support::findOnPath;
 using testing_support::runCommand;
 
-constexpr double heldSeconds = 30.0;  // the title scene, which letterboxing once shifted
-const char* const swapWarning = "You're not supported by computers";
-
 using picture = testing_support::rgbPicture;
-using testing_support::readRgbPicture;
+using testing_support::confirmSwapWarning;
+using testing_support::offlineFrame;
+using testing_support::packFolder;
+using testing_support::screenshot;
+using testing_support::swapWarning;
+using testing_support::windowTitled;
 
-std::string packFolder() { return fs::path(AMBER_PACK_PATH).parent_path().string(); }
-
-// The offline renderer's frame at the held moment, at the picture's size.
-picture offlineFrame(int width, int height) {
-  const std::string folder = testing_support::makeTempFolder() + "/offline";
-  const std::string size = std::to_string(width) + "x" + std::to_string(height);
-  const std::string command = "cd " + packFolder() + " && " + AMBER_RENDER_EXECUTABLE +
-                              " --size " + size + " --fps 1 --from 30 --to 30.5 --png " + folder +
-                              " 2>&1";
-  const testing_support::commandResult result = runCommand(command);
-  EXPECT_EQ(result.status, 0) << result.output;
-  return readRgbPicture(folder + "/frame_000030.png");
-}
-
-// A shot of the whole screen, or of `crop` ("WxH+X+Y") within it. Always
-// of the root window: import waits for a named window to be mapped, which
-// a window the show has destroyed (its first, after the multisample
-// question) or not yet shown never is, while the show waits for the test
-// to press OK.
-picture screenshot(const std::string& display, const std::string& crop = "") {
-  const std::string path = testing_support::makeTempFolder() + "/shot.png";
-  runCommand("DISPLAY=" + display + " import -window root " +
-             (crop.empty() ? "" : "-crop " + crop + " +repage ") + "png24:" + path +
-             " 2>/dev/null");
-  return readRgbPicture(path);
+std::vector<std::string> showArguments(const std::vector<std::string>& options) {
+  return testing_support::heldShowArguments(options);
 }
 
 // Where window `id` shows on the screen, as "WxH+X+Y"; "" while it is not
@@ -128,30 +108,6 @@ std::string compareShot(const picture& shot, const pictureArea& area, const pict
     return "the picture does not reach every edge of its area";
   }
   return "";
-}
-
-// The id of the first top-level window whose title contains `title`, ""
-// when there is none (xdotool's search misses titles set only as UTF-8).
-std::string windowTitled(const std::string& display, const std::string& title) {
-  const auto tree = runCommand("DISPLAY=" + display + " xwininfo -root -children 2>/dev/null");
-  const size_t at = tree.output.find("\"" + title);
-  if (at == std::string::npos) return "";
-  const size_t lineStart = tree.output.rfind('\n', at) + 1;
-  const size_t idStart = tree.output.find("0x", lineStart);
-  return tree.output.substr(idStart, tree.output.find(' ', idStart) - idStart);
-}
-
-// Presses OK on the swap-control warning (a plain X window without a
-// window manager: the key goes straight to it).
-void confirmSwapWarning(const std::string& display) {
-  const std::string box = windowTitled(display, swapWarning);
-  if (!box.empty()) runCommand("DISPLAY=" + display + " xdotool key --window " + box + " Return");
-}
-
-std::vector<std::string> showArguments(const std::vector<std::string>& options) {
-  std::vector<std::string> arguments{AMBER_SHOW_EXECUTABLE, "--no-dialog", "--hold", "30"};
-  arguments.insert(arguments.end(), options.begin(), options.end());
-  return arguments;
 }
 
 // Waits until the show's window on `display` shows `expected` in `area`
@@ -263,38 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {0, 0, 854, 480}, true}),
     [](const ::testing::TestParamInfo<monitorShape>& info) { return info.param.name; });
 
-// A private runtime folder and socket name, so tests running side by side
-// never meet each other's compositors.
-struct westonServer {
-  std::string runtime = testing_support::makeTempFolder() + "/runtime";
-  std::string socket = "amber-test-" + std::to_string(getpid());
-  childProcess process;
-
-  // `backend` "x11" (inside `display`) or "headless". Waits for the socket.
-  bool start(const std::string& backend, const std::string& display) {
-    fs::create_directories(runtime);
-    chmod(runtime.c_str(), 0700);
-    std::vector<std::string> arguments{findOnPath("weston"), "-B", backend + "-backend.so",
-                                       "--socket=" + socket, "--idle-time=0"};
-    if (backend == "x11") {
-      arguments.insert(arguments.end(), {"--width=1024", "--height=768"});
-    }
-    if (!process.start(arguments, runtime, {"XDG_RUNTIME_DIR=" + runtime, "DISPLAY=" + display,
-                                            "WAYLAND_DISPLAY="},
-                       runtime + "/weston.log")) {
-      return false;
-    }
-    for (int i = 0; i < 100 && process.running(); ++i) {
-      if (fs::exists(runtime + "/" + socket)) return true;
-      std::this_thread::sleep_for(100ms);
-    }
-    return false;
-  }
-  std::vector<std::string> showEnvironment(const std::string& display) const {
-    return {"XDG_RUNTIME_DIR=" + runtime, "WAYLAND_DISPLAY=" + socket, "DISPLAY=" + display,
-            "SDL_VIDEODRIVER=wayland", "SDL_AUDIODRIVER=dummy"};
-  }
-};
+using testing_support::westonServer;
 
 TEST(Desktop, WaylandFullScreenUnderWeston) {
   ASSERT_NO_FATAL_FAILURE(requireTools());
@@ -303,7 +228,8 @@ TEST(Desktop, WaylandFullScreenUnderWeston) {
   testing_support::xvfbServer server;
   ASSERT_TRUE(server.start("1024x768x24")) << server.failure();
   westonServer weston;
-  ASSERT_TRUE(weston.start("x11", server.display())) << weston.process.log();
+  ASSERT_TRUE(weston.start("x11", server.display(), {"--width=1024", "--height=768"}))
+      << weston.process.log();
   childProcess show;
   ASSERT_TRUE(show.start(showArguments({"--fullscreen", "--size", "1024x768", "--aspect", "4:3"}),
                          packFolder(), weston.showEnvironment(""),

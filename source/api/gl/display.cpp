@@ -77,8 +77,32 @@ void setDisplayGeometry(int32_t width, int32_t height, float aspect) {
   }
 }
 
-void setupViewport(int32_t width, int32_t height, float aspect) {
+void fitDisplayGeometry(int32_t width, int32_t height, int32_t outputWidth, int32_t outputHeight,
+                        float aspect) {
+  if (outputWidth <= 0 || outputHeight <= 0 || (outputWidth == width && outputHeight == height)) {
+    setDisplayGeometry(width, height, aspect);
+    return;
+  }
+  setDisplayGeometry(outputWidth, outputHeight, aspect);
+  // Both bars' edges are rounded the same way, so they stay equal.
+  const double rows = static_cast<double>(height) / outputHeight;
+  const int32_t bar = static_cast<int32_t>(std::lround(viewportY * rows));
+  const bool boxed = letterbox && bar > 0;
   setDisplayGeometry(width, height, aspect);
+  letterbox = boxed;
+  viewportX = 0;
+  viewportWidth = width;
+  viewportY = boxed ? bar : 0;
+  viewportHeight = boxed ? height - 2 * bar : height;
+}
+
+void setupViewport(int32_t width, int32_t height, float aspect) {
+  setupViewport(width, height, width, height, aspect);
+}
+
+void setupViewport(int32_t width, int32_t height, int32_t outputWidth, int32_t outputHeight,
+                   float aspect) {
+  fitDisplayGeometry(width, height, outputWidth, outputHeight, aspect);
   glViewport(viewportX, viewportY, viewportWidth, viewportHeight);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();

@@ -58,9 +58,21 @@ int setupGlLayer(const windowHandOver& values);
 // given shape (pure arithmetic, no GL calls).
 void setDisplayGeometry(int32_t width, int32_t height, float monitorAspect);
 
+// The picture area for a render of width x height that is shown stretched
+// over a whole output of outputWidth x outputHeight pixels on a monitor of
+// the given shape: the letterbox is worked out on the output's pixels and
+// carried over to the render's rows, so the picture keeps its shape once
+// scaled. The same as setDisplayGeometry when both sizes agree.
+void fitDisplayGeometry(int32_t width, int32_t height, int32_t outputWidth, int32_t outputHeight,
+                        float monitorAspect);
+
 // setDisplayGeometry, then the GL viewport on the picture area and the
 // standard projection (near 3, far 800).
 void setupViewport(int32_t width, int32_t height, float monitorAspect);
+
+// The same for a render shown stretched over an output (fitDisplayGeometry).
+void setupViewport(int32_t width, int32_t height, int32_t outputWidth, int32_t outputHeight,
+                   float monitorAspect);
 
 // The show's near and far clipping planes, everywhere a perspective is set
 // up and in the occlusion pass that undoes it.

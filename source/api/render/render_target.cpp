@@ -3,6 +3,7 @@
 #include "api/gl/display.h"
 #include "api/gl/extensions.h"
 #include "api/gl/out_of_memory.h"
+#include "api/gl/screen_canvas.h"
 #include "api/gl/state.h"
 #include "api/render/mipmap_region.h"
 
@@ -75,7 +76,7 @@ void requireComplete() {
   framebufferReady = status == GL_FRAMEBUFFER_COMPLETE_EXT;
   if (!framebufferReady) {
     ext::glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
-    ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, gfx::screenFramebuffer);
     // Storage the driver could not allocate leaves the framebuffer
     // incomplete too; that is out of memory, not a missing feature.
     gfx::throwIfOutOfMemory();
@@ -120,7 +121,7 @@ void assemble(RenderTarget& target) {
   requireComplete();
 
   ext::glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
-  ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+  ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, gfx::screenFramebuffer);
 }
 
 }  // namespace
@@ -230,7 +231,7 @@ bool halveLevels(RenderTarget& target, const texture& colour, sampledCorner corn
                            GL_FRAMEBUFFER_COMPLETE_EXT ||
                        ext::glCheckFramebufferStatusEXT(GL_DRAW_FRAMEBUFFER_EXT) !=
                            GL_FRAMEBUFFER_COMPLETE_EXT)) {
-      ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+      ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, gfx::screenFramebuffer);
       return false;
     }
     const int32_t parentAcross = across[level - 1];
@@ -240,12 +241,12 @@ bool halveLevels(RenderTarget& target, const texture& colour, sampledCorner corn
     ext::glBlitFramebufferEXT(0, 0, halvedAcross, halvedUp, 0, 0, across[level], up[level],
                               GL_COLOR_BUFFER_BIT, GL_LINEAR);
   }
-  ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+  ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, gfx::screenFramebuffer);
   return true;
 }
 
 void regenerate(RenderTarget& target, const sampledCorner* corner) {
-  ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+  ext::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, gfx::screenFramebuffer);
   if (!target.mipmapOnLeave) return;
   const bool halving = corner != nullptr && target.levelsFilled && compactRenderTargets &&
                        ext::glBlitFramebufferEXT != nullptr;

@@ -113,9 +113,10 @@ std::unique_ptr<RenderTarget> createRenderTarget(int32_t requestedAttachments,
 // Binds the target's framebuffer for drawing.
 void enter(const RenderTarget& target);
 
-// Back to the window's framebuffer, then regenerates the mipmaps of every
-// mipmapped colour texture (each bound on its unit and unbound again): on
-// software GL about as costly as drawing a full-screen pass per texture.
+// Back to the screen (the window or its canvas), then regenerates the
+// mipmaps of every mipmapped colour texture (each bound on its unit and
+// unbound again): on software GL about as costly as drawing a full-screen
+// pass per texture.
 // Leaves the last mipmapped texture's unit active and GL_TEXTURE as the
 // matrix mode.
 void leave(RenderTarget& target);
