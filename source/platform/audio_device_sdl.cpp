@@ -27,6 +27,7 @@ struct openAttempt {
   bool done = false;
   bool givenUp = false;
   SDL_AudioSpec wanted{};
+  bufferFramesRule framesFor = nullptr;
   audioOpenResult answer;
 };
 
@@ -36,6 +37,8 @@ void openOnThisThread(const std::shared_ptr<openAttempt>& attempt) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     answer.error = SDL_GetError();
   } else {
+    attempt->wanted.samples =
+        attempt->framesFor(SDL_GetCurrentAudioDriver(), attempt->wanted.freq);
     answer.device = SDL_OpenAudioDevice(nullptr, 0, &attempt->wanted, &answer.obtained, 0);
     if (answer.device == 0) {
       answer.error = SDL_GetError();
@@ -55,9 +58,11 @@ void openOnThisThread(const std::shared_ptr<openAttempt>& attempt) {
 
 }  // namespace
 
-audioOpenResult openAudioDeviceWithin(const SDL_AudioSpec& wanted, int limitMs) {
+audioOpenResult openAudioDeviceWithin(const SDL_AudioSpec& wanted, int limitMs,
+                                      bufferFramesRule framesFor) {
   auto attempt = std::make_shared<openAttempt>();
   attempt->wanted = wanted;
+  attempt->framesFor = framesFor;
   try {
     std::thread([attempt] { openOnThisThread(attempt); }).detach();
   } catch (const std::system_error&) {

@@ -24,7 +24,12 @@ struct audioOpenResult {
 // open was abandoned, SDL's audio must not be touched again (see
 // soundSystemAbandoned). Cost: one thread start; the open itself. Throws
 // std::bad_alloc when no thread can be made.
-audioOpenResult openAudioDeviceWithin(const SDL_AudioSpec& wanted, int limitMs);
+//
+// `framesFor` picks the buffer size once the driver is known (SDL chooses it
+// when its audio starts): `wanted.samples` is set from it.
+using bufferFramesRule = Uint16 (*)(const char* driver, int rate);
+audioOpenResult openAudioDeviceWithin(const SDL_AudioSpec& wanted, int limitMs,
+                                      bufferFramesRule framesFor);
 
 // True once an open was abandoned: SDL's audio is then half-made on another
 // thread, and shutting it down (SDL_Quit included) could block or tear the

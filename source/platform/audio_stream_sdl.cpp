@@ -60,10 +60,12 @@ bool pretendDriver(const char* driver) {
 // is what absorbs the calling thread being scheduled late on a busy machine:
 // at 20 ms, a desktop with a build or the software renderer beside the show
 // broke the music up dozens of times a minute. The latency costs nothing,
-// since the position counts what the device still holds.
-Uint16 bufferFramesFor(int rate) {
+// since the position counts what the device still holds. A driver that only
+// pretends to play gets about 20 ms, as it has no one to keep up with.
+Uint16 bufferFramesFor(const char* driver, int rate) {
+  const int milliseconds = pretendDriver(driver) ? 20 : 160;
   Uint16 frames = 256;
-  while (frames < 16384 && static_cast<int>(frames) * 1000 / rate < 160) frames *= 2;
+  while (frames < 16384 && static_cast<int>(frames) * 1000 / rate < milliseconds) frames *= 2;
   return frames;
 }
 
@@ -239,12 +241,11 @@ class sdlAudioStream : public musicStream {
     wanted.freq = rate_;
     wanted.format = AUDIO_S16SYS;
     wanted.channels = static_cast<Uint8>(decoder_->channels());
-    wanted.samples = bufferFramesFor(rate_);
     wanted.callback = &sdlAudioStream::feed;
     wanted.userdata = this;
     // No changes allowed: SDL converts to whatever the device wants, so the
     // callback always counts frames at the stream's own rate.
-    const audioOpenResult opened = openAudioDeviceWithin(wanted, deviceAnswerMs);
+    const audioOpenResult opened = openAudioDeviceWithin(wanted, deviceAnswerMs, &bufferFramesFor);
     openError_ = opened.error;
     if (opened.result != audioOpenResult::outcome::opened) return opened.result;
     device_ = opened.device;
