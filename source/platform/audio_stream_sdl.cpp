@@ -9,13 +9,13 @@
 
 #include <SDL2/SDL.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
-#include <atomic>
 #include <mutex>
 #include <string>
 
