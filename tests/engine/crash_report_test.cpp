@@ -15,6 +15,8 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <cstdint>
+
 namespace {
 
 // The signal goes on to what handled it before: the default action, which
@@ -31,9 +33,11 @@ namespace {
 #define ENDED_BY_SEGV ::testing::KilledBySignal(SIGSEGV)
 #endif
 
-// A write through a pointer the compiler cannot know is null: a real fault
-// in this program, as a driver's would be in the driver.
-int* volatile nowhere = nullptr;
+// A write through a pointer the compiler cannot know about: a real fault in
+// this program, as a driver's would be in the driver. Not null but in the
+// never-mapped first page, so that the sanitizer build's checks for null
+// leave the fault to the hardware.
+int* volatile nowhere = reinterpret_cast<int*>(std::uintptr_t{16});
 
 class faultingItem : public NGcommon::item {
  public:
