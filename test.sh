@@ -13,6 +13,9 @@
 # the sanitizers. So do the sound servers' dropout tests (Each/SoundServer.*),
 # which are about timing on a busy machine: the sanitizers' slowdown would
 # measure themselves; the other sound tests drive the same code under them.
+# The unplayable-PipeWire tests (Native/UnplayablePipeWire.*) run in the
+# normal tree only: closing a device of SDL 2.26's PipeWire driver once hung
+# under AddressSanitizer, its thread loop waiting on a lock inside SDL.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 started=$SECONDS
@@ -29,5 +32,5 @@ phase "sanitizer tree: build"
 "$top/scripts/build-sanitize.sh"
 phase "sanitizer tree: tests"
 (cd "$top/build-sanitize" && ctest --output-on-failure --parallel "$(nproc)" \
-  --exclude-regex '^RenderTargetLayout\.|^Each/SoundServer\.' "$@")
+  --exclude-regex '^RenderTargetLayout\.|^Each/SoundServer\.|^Native/UnplayablePipeWire\.' "$@")
 phase "all tests passed"
