@@ -1,5 +1,7 @@
 // The offline renderer's video path, its failures and its parallel capture.
 #include "support/command.h"
+#include "support/desktop_session.h"
+#include "support/offline_renderer.h"
 #include "support/ssh_server.h"
 #include "support/test_package.h"
 
@@ -23,11 +25,10 @@ namespace fs = std::filesystem;
 using testing_support::commandResult;
 using testing_support::runCommand;
 
-const std::string packFolder = fs::path(AMBER_PACK_PATH).parent_path().string();
+const std::string packFolder = testing_support::packFolder();
 
 commandResult render(const std::string& arguments) {
-  return runCommand("cd " + packFolder + " && " + AMBER_RENDER_EXECUTABLE + " " + arguments +
-                    " 2>&1");
+  return testing_support::renderInPackFolder(arguments);
 }
 
 bool haveVideoTools() {

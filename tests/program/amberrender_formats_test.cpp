@@ -1,6 +1,8 @@
 // amberrender's delivery formats and colours, resumed PNG renders and the
 // flash check of frames on disk.
 #include "support/command.h"
+#include "support/desktop_session.h"
+#include "support/offline_renderer.h"
 #include "support/image_files.h"
 #include "support/rgb_picture.h"
 #include "support/test_package.h"
@@ -24,11 +26,10 @@ namespace fs = std::filesystem;
 using testing_support::commandResult;
 using testing_support::runCommand;
 
-const std::string packFolder = fs::path(AMBER_PACK_PATH).parent_path().string();
+const std::string packFolder = testing_support::packFolder();
 
 commandResult render(const std::string& arguments) {
-  return runCommand("cd " + packFolder + " && " + AMBER_RENDER_EXECUTABLE + " " + arguments +
-                    " 2>&1");
+  return testing_support::renderInPackFolder(arguments);
 }
 
 #define REQUIRE_FFMPEG()                                                                   \

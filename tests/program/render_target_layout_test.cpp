@@ -1,6 +1,8 @@
 // The compact render targets against the full 2048 layout, through the
 // offline renderer over the show's own pack: the same pictures in every scene.
 #include "support/command.h"
+#include "support/desktop_session.h"
+#include "support/offline_renderer.h"
 #include "support/rgb_picture.h"
 #include "support/test_package.h"
 
@@ -24,10 +26,7 @@ constexpr size_t momentsPerScene = 10;
 constexpr double smallestPsnr = 40.0;
 
 commandResult render(const std::string& arguments) {
-  const std::string command = std::string("cd ") +
-                              fs::path(AMBER_PACK_PATH).parent_path().string() + " && " +
-                              AMBER_RENDER_EXECUTABLE + " " + arguments + " 2>&1";
-  return testing_support::runCommand(command);
+  return testing_support::renderInPackFolder(arguments);
 }
 
 // Ten frames of each scene, spread evenly over the frames (at 4 per second)
@@ -55,17 +54,6 @@ std::map<std::string, std::vector<int64_t>> framesOfEachScene() {
   return chosen;
 }
 
-// Peak signal-to-noise ratio over all channels, in dB; infinite when equal.
-double psnr(const testing_support::rgbPicture& a, const testing_support::rgbPicture& b) {
-  double squares = 0.0;
-  const size_t values = static_cast<size_t>(a.width) * a.height * 3;
-  for (size_t i = 0; i < values; ++i) {
-    const double difference = double(a.pixels.get()[i]) - double(b.pixels.get()[i]);
-    squares += difference * difference;
-  }
-  if (squares == 0.0) return INFINITY;
-  return 10.0 * std::log10(255.0 * 255.0 / (squares / static_cast<double>(values)));
-}
 
 std::string frameFile(const std::string& folder, int64_t frame) {
   char name[32];
@@ -105,7 +93,7 @@ TEST(RenderTargetLayout, CompactTargetsDrawTheFullLayoutsPictures) {
         ASSERT_TRUE(expected.pixels && actual.pixels) << frameFile(compact, frame);
         ASSERT_EQ(expected.width, actual.width);
         ASSERT_EQ(expected.height, actual.height);
-        const double ratio = psnr(expected, actual);
+        const double ratio = testing_support::psnr(expected, actual);
         EXPECT_GE(ratio, smallestPsnr) << size << " " << scene << " at "
                                        << static_cast<double>(frame) / framesPerSecond << " s";
         worst = std::min(worst, ratio);

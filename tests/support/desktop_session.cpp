@@ -1,6 +1,7 @@
 #include "support/desktop_session.h"
 
 #include "support/command.h"
+#include "support/offline_renderer.h"
 #include "support/test_package.h"
 #include "support/xvfb_server.h"
 
@@ -32,10 +33,8 @@ std::vector<std::string> heldShowArguments(const std::vector<std::string>& optio
 rgbPicture offlineFrame(int width, int height) {
   const std::string folder = makeTempFolder() + "/offline";
   const std::string size = std::to_string(width) + "x" + std::to_string(height);
-  const std::string command = "cd " + packFolder() + " && " + AMBER_RENDER_EXECUTABLE +
-                              " --size " + size + " --fps 1 --from 30 --to 30.5 --png " + folder +
-                              " 2>&1";
-  const commandResult result = runCommand(command);
+  const commandResult result =
+      renderInPackFolder("--size " + size + " --fps 1 --from 30 --to 30.5 --png " + folder);
   EXPECT_EQ(result.status, 0) << result.output;
   return readRgbPicture(folder + "/frame_000030.png");
 }
